@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs, builds and starts Vantrel.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)"
+exec build/src/app/vantrel
