@@ -56,7 +56,8 @@ public:
     virtual void UpdateMenus() = 0;
     virtual void add_LastUsed(const QString& path) = 0;
     // Offers to save unsaved changes of the open file (and stores the recent files list).
-    virtual void SavePrompt(bool SaveWithoutAsking) = 0;
+    // False when the user wanted the changes saved and writing them failed.
+    virtual bool SavePrompt(bool SaveWithoutAsking) = 0;
 
     // Browsing.
     virtual void UpdateBar() = 0;

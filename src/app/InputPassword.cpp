@@ -1,0 +1,207 @@
+#include "InputPassword.h"
+
+#include "Artwork.h"
+#include "MainApi.h"
+#include "Prompts.h"
+#include "Settings.h"
+#include "SharedForm.h"
+#include "TextCatalog.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QVBoxLayout>
+
+InputPassword::InputPassword(MainApi& main, QWidget* owner) : QDialog(owner), main_(main) {
+    setObjectName(QStringLiteral("InputPassword"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+
+    auto* logo = new QLabel(this);
+    logo->setObjectName(QStringLiteral("Image_Logo"));
+    logo->setPixmap(Artwork::logo(64));
+    auto* title = new QLabel(QStringLiteral("Master code"), this);
+    title->setObjectName(QStringLiteral("Labels_0"));
+    QFont bold = title->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.3);
+    title->setFont(bold);
+    auto* explanation = new QLabel(
+        QStringLiteral("This software requires a code for encrypting information and passwords. This code should be "
+                       "always the same per user, because all info will be encrypted based on this code."),
+        this);
+    explanation->setObjectName(QStringLiteral("Labels_1"));
+    explanation->setWordWrap(true);
+    auto* year = new QLabel(QStringLiteral("v. 2006"), this);
+    year->setObjectName(QStringLiteral("Label_year"));
+
+    Text_LogIn = new QLineEdit(this);
+    Text_LogIn->setObjectName(QStringLiteral("Text_LogIn"));
+    Text_LogIn->setEchoMode(QLineEdit::Password);
+    Text_LogIn->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 35; }")); // '#'
+    Text_LogIn->setToolTip(QStringLiteral("Type here your secret code"));
+    QFont verdana(QStringLiteral("Verdana"));
+    verdana.setPointSizeF(10);
+    Text_LogIn->setFont(verdana);
+    Text_LogIn->installEventFilter(this);
+
+    Command_OK = new QPushButton(QStringLiteral("Confirm your code"), this);
+    Command_OK->setObjectName(QStringLiteral("Command_OK"));
+    Command_OK->setDefault(true);
+    Command_Cancel = new QPushButton(QStringLiteral("Close Vantrel"), this);
+    Command_Cancel->setObjectName(QStringLiteral("Command_Cancel"));
+    connect(Command_OK, &QPushButton::clicked, this, &InputPassword::Command_OK_Click);
+    connect(Command_Cancel, &QPushButton::clicked, this, &InputPassword::Command_Cancel_Click);
+
+    auto* pictures = new QHBoxLayout;
+    for (size_t i = 0; i < Image_confusion.size(); ++i) {
+        auto* slot = new QLabel(this);
+        slot->setObjectName(QStringLiteral("Image_confusion_%1").arg(i));
+        slot->setFixedSize(48, 48);
+        slot->setVisible(false);
+        // An empty slot keeps its room so the dialog does not jump while typing.
+        QSizePolicy keep = slot->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        slot->setSizePolicy(keep);
+        Image_confusion[i] = slot;
+        pictures->addWidget(slot);
+    }
+
+    auto* head = new QHBoxLayout;
+    head->addWidget(logo, 0, Qt::AlignTop);
+    auto* headText = new QVBoxLayout;
+    headText->addWidget(title);
+    headText->addWidget(explanation);
+    head->addLayout(headText, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(year);
+    buttons->addStretch();
+    buttons->addWidget(Command_OK);
+    buttons->addWidget(Command_Cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(head);
+    layout->addWidget(Text_LogIn);
+    layout->addLayout(pictures);
+    layout->addLayout(buttons);
+    setMinimumWidth(460);
+
+    // Load: the stored language for single lookups again, then this window's texts.
+    const QString language = main_.services().prefs.LanguageUsed();
+    languageCatalog().SelectLanguage(language);
+    languageCatalog().ApplyTexts(QStringLiteral("Vantrel"), this, language);
+    Text_LogIn->setFocus();
+}
+
+void InputPassword::set_QXFile(const QString& QX_File, bool New_QXFile) {
+    qxFile_ = QX_File;
+    newFile_ = New_QXFile;
+    setWindowTitle(QStringLiteral("Master password:: ") + QX_File.mid(QX_File.lastIndexOf(u'/') + 1).trimmed());
+}
+
+void InputPassword::StartUI() {
+    if (!newFile_)
+        return;
+    SharedForm::instance().ShowPopUpMessage(Text(773) + QStringLiteral("\r\n") + Text(774) + QStringLiteral("\r\n"),
+                                            50, 0);
+    try {
+        main_.services().engine().Pause(500);
+    } catch (const VaultError&) {
+    }
+    SharedForm::instance().ShowPopUpMessage(Text(815), 50, 2);
+}
+
+void InputPassword::Command_OK_Click() {
+    const QString p = Text_LogIn->text().trimmed();
+    if (newFile_) {
+        if (p.isEmpty())
+            return fail(Text(809));
+        if (p.size() < 5)
+            return fail(Text(80));
+        if (firstEntry_.isEmpty()) {
+            SharedForm::instance().ShowPopUpMessage(Text(81), 50, 0);
+            firstEntry_ = p;
+            Text_LogIn->clear();
+            Text_LogIn->setFocus();
+            return;
+        }
+        if (p != firstEntry_) {
+            firstEntry_.clear();
+            return fail(Text(82));
+        }
+        // Whatever is open is about to be replaced: its unsaved changes get their question.
+        if (!main_.SavePrompt(false))
+            return; // the open file's changes could not be saved: keep it open rather than lose them
+        if (!main_.services().engine().CreateFile(qxFile_, p)) {
+            firstEntry_.clear();
+            return fail(Text(933));
+        }
+        succeed(p);
+        return;
+    }
+    bool opened = false;
+    try {
+        opened = main_.services().engine().OpenFile(qxFile_, p);
+    } catch (const VaultError&) {
+        opened = false;
+    }
+    if (!opened)
+        return fail(Text(810));
+    succeed(p);
+}
+
+void InputPassword::fail(const QString& message) {
+    main_.services().prompts.alert(this, message, Text(83));
+    Text_LogIn->clear();
+    Text_LogIn->setFocus();
+}
+
+void InputPassword::succeed(const QString&) {
+    main_.UpdateMenus();
+    main_.UpdateBar();
+    main_.update_caption();
+    main_.ListAccounts(main_.services().prefs.LastType());
+    main_.add_LastUsed(qxFile_);
+    main_.services().prefs.setLastOpen(qxFile_);
+    Text_LogIn->clear();
+    close();
+}
+
+void InputPassword::Command_Cancel_Click() { close(); }
+
+int InputPassword::visibleSlot() const {
+    for (size_t i = 0; i < Image_confusion.size(); ++i) {
+        if (!Image_confusion[i]->isHidden())
+            return int(i);
+    }
+    return -1;
+}
+
+void InputPassword::shufflePictures() {
+    // One slot shows one picture, both drawn uniformly; the point is only to show that a key
+    // was taken without echoing anything about it.
+    const int k = int(QRandomGenerator::global()->bounded(Artwork::confusionPictureCount()));
+    const int s = int(QRandomGenerator::global()->bounded(int(Image_confusion.size())));
+    for (size_t i = 0; i < Image_confusion.size(); ++i) {
+        if (int(i) == s)
+            Image_confusion[i]->setPixmap(Artwork::confusionPicture(k));
+        Image_confusion[i]->setVisible(int(i) == s);
+    }
+    shownPicture_ = k;
+}
+
+bool InputPassword::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text_LogIn && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Command_OK_Click();
+            return true;
+        }
+        shufflePictures();
+    }
+    return QDialog::eventFilter(watched, event);
+}
