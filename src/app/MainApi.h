@@ -20,7 +20,7 @@ class AppServices {
 public:
     using EngineFactory = std::function<std::unique_ptr<VaultEngine>()>;
     AppServices(EngineFactory factory, Preferences& prefs, UserStore& store, Prompts& prompts, const Clock& clock)
-        : factory_(std::move(factory)), prefs(prefs), store(store), prompts(prompts), clock(clock) {}
+        : prefs(prefs), store(store), prompts(prompts), clock(clock), factory_(std::move(factory)) {}
 
     VaultEngine& engine() {
         if (!engine_)
