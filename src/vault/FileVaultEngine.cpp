@@ -493,11 +493,13 @@ int FileVaultEngine::FindRecords(const QString& text, AccountRecords& out) {
     const Matcher matcher(text);
     const auto& v = contents_.accounts;
     for (quint32 i : displayOrder()) {
-        bool hit = false;
-        forEachField(v[i], [&](const PackedField& f) {
-            hit = !kSecretField[size_t(f.number)] && matcher.matches(f.text);
-            return !hit;
-        });
+        bool hit = text.isEmpty(); // an empty text matches every account, even one with only secrets
+        if (!hit) {
+            forEachField(v[i], [&](const PackedField& f) {
+                hit = !kSecretField[size_t(f.number)] && matcher.matches(f.text);
+                return !hit;
+            });
+        }
         if (hit)
             unpack(v[i], out.emplace_back());
     }
@@ -564,7 +566,8 @@ void FileVaultEngine::DeleteRecord(int id, int category, bool) {
     requireOpen();
     auto& v = contents_.accounts;
     auto it = std::lower_bound(v.begin(), v.end(), id, [](const StoredAccount& a, int x) { return a.id < x; });
-    if (it == v.end() || it->id != id || (category != it->type && category != AllCategories))
+    if (it == v.end() || it->id != id ||
+        (category != it->type && category != WebSites && category != AllCategories))
         throw VaultError("The account does not exist");
     v.erase(it);
     orderValid_ = false;
@@ -707,9 +710,13 @@ bool FileVaultEngine::writeFile() {
                                                quint64(plain.size()), h, kHeaderBytes, nullptr, nonce, key_->bytes);
     wipe(plain);
 
+    const bool fresh = !QFileInfo::exists(path_);
     QSaveFile out(path_);
     if (!out.open(QIODevice::WriteOnly))
         return false;
+    // A new vault is for its owner's eyes only; an existing one keeps the permissions it has.
+    if (fresh)
+        out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (out.write(file) != file.size() || !out.flush() || ::fsync(out.handle()) != 0) {
         out.cancelWriting();
         return false;

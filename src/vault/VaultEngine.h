@@ -37,7 +37,8 @@ public:
     virtual int RecordCount(const AccountRecords& records) const = 0;
     virtual int CategoryCount(int category) const = 0;
     virtual QString GetWebAddress(int id, int category) const = 0;
-    // Category 0 (or 99) finds the account by identifier alone.
+    // Category 0 (or 99) finds the account by identifier alone; so do GetWebAddress and
+    // DeleteRecord. An account that does not exist throws.
     virtual void GetRecord(int id, int category, AccountRecord& out) const = 0;
     virtual void Pause(int milliseconds) = 0;
     virtual int AccountCount() const = 0;

@@ -68,6 +68,7 @@ private slots:
     void newerFormatIsRefused();
     void failedSaveLeavesOldFileIntact();
     void deleteFileWithoutCreateKeepsOldFile();
+    void newFilesAreForTheOwnerOnly();
     void createFileFailure();
     void closeForgetsEverything();
     void generator();
@@ -190,6 +191,9 @@ void TestVault::getRecordAndDelete() {
     QVERIFY_THROWS_EXCEPTION(VaultError, e->GetRecord(b.ID, Pins, out));
     QVERIFY_THROWS_EXCEPTION(VaultError, e->GetRecord(999, 0, out));
     QVERIFY_THROWS_EXCEPTION(VaultError, e->DeleteRecord(a.ID, Forums, true));
+    AccountRecord c = simple(Banks, "bank");
+    QVERIFY(e->PutRecord(c));
+    e->DeleteRecord(c.ID, 0, true); // by identifier alone, as GetRecord
     e->DeleteRecord(a.ID, Pins, false);
     QCOMPARE(e->AccountCount(), 1);
     QVERIFY_THROWS_EXCEPTION(VaultError, e->GetRecord(a.ID, 0, out));
@@ -250,6 +254,11 @@ void TestVault::findIgnoresCaseAndSecrets() {
     QCOMPARE(e->FindRecords("card", out), 1);
     QCOMPARE(e->FindRecords("xyz", out), 0);
     QVERIFY(out.empty());
+    AccountRecord secretsOnly;
+    secretsOnly.Type = Pins;
+    secretsOnly.Password = "1234";
+    QVERIFY(e->PutRecord(secretsOnly));
+    QCOMPARE(e->FindRecords("", out), 4); // an empty text finds every account
 }
 
 void TestVault::passwordInUse() {
@@ -419,6 +428,17 @@ void TestVault::deleteFileWithoutCreateKeepsOldFile() {
     e->CloseFile();
     QVERIFY(!e->OpenFile(path("old.qx"), kPassword));
     QVERIFY(e->OpenFile(path("old.qx"), "another one"));
+}
+
+void TestVault::newFilesAreForTheOwnerOnly() {
+    auto e = engine();
+    QVERIFY(e->CreateFile(path("mine.qx"), kPassword));
+    QCOMPARE(QFile::permissions(path("mine.qx")) & 0x0077, QFileDevice::Permissions());
+    // A vault the user chose to share keeps its permissions across saves.
+    const auto shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    QVERIFY(QFile::setPermissions(path("mine.qx"), shared));
+    QVERIFY(e->SaveFile());
+    QCOMPARE(QFile::permissions(path("mine.qx")) & 0x0077, QFileDevice::ReadGroup);
 }
 
 void TestVault::createFileFailure() {
