@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <span>
+
+struct OptionSpec {
+    const char* name; // without the leading "--"
+    bool takesValue;
+    bool repeatable;
+};
+
+struct ParsedArgs {
+    QStringList positional;
+    QHash<QString, QStringList> values; // option name -> values in command-line order ("" for flags)
+
+    bool has(const QString& name) const { return values.contains(name); }
+    QString value(const QString& name) const { return values.value(name).value(0); }
+    QStringList all(const QString& name) const { return values.value(name); }
+};
+
+// True when the arguments ask for help (-h or --help before any "--").
+bool wantsHelp(const QStringList& args);
+
+// Reads "--name value", "--name=value", flags and positional arguments ("--" ends the options;
+// a lone "-" is positional). Throws a usage error naming the command on anything unknown,
+// a missing value or a repeated single option. Values never appear in error messages: they may
+// be passwords.
+ParsedArgs parseArgs(const QStringList& args, std::span<const OptionSpec> specs, const QString& command);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Exit codes, part of the tool's contract with scripts.
+enum ExitCode : int {
+    ExitOk = 0,
+    ExitUsage = 1,
+    ExitUnreadable = 2, // wrong master password, or not a vault we can read
+    ExitNotFound = 3,
+    ExitWriteFailed = 4,
+};
+
+// Ends the command: main prints the message on one line of standard error and exits with code.
+// Messages never carry a password or any other secret.
+struct CliError {
+    ExitCode code;
+    QString message;
+};
+
+[[noreturn]] inline void fail(ExitCode code, const QString& message) {
+    throw CliError{code, message};
+}

@@ -1,0 +1,53 @@
+#include "Output.h"
+
+#include <cstdio>
+
+namespace {
+
+bool gOutFailed = false;
+
+bool isControl(char16_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+} // namespace
+
+void writeOut(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
+        gOutFailed = true;
+}
+
+bool finishOut() {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        gOutFailed = true;
+    return !gOutFailed;
+}
+
+QString oneLine(const QString& text) {
+    QString out = text;
+    for (QChar& c : out) {
+        if (c == u'\n' || c == u'\r' || c == u'\t')
+            c = u' ';
+        else if (isControl(c.unicode()))
+            c = QChar::ReplacementCharacter;
+    }
+    return out;
+}
+
+QString block(const QString& text, const QString& indent) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            continue;
+        if (c == u'\n' || c == u'\r')
+            out += u'\n' + indent;
+        else if (c == u'\t')
+            out += u'\t';
+        else
+            out += isControl(c) ? QChar(QChar::ReplacementCharacter) : QChar(c);
+    }
+    return out;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+// Where passwords come from: the terminal, without echo, when standard input is one; otherwise
+// successive lines of standard input (the master password first, then an account password).
+class SecretInput {
+public:
+    enum class Status { Ok, Missing, TooLong, NotUtf8 };
+    struct Secret {
+        Status status = Status::Missing;
+        QString text;
+    };
+
+    SecretInput();
+    ~SecretInput();
+    SecretInput(const SecretInput&) = delete;
+    SecretInput& operator=(const SecretInput&) = delete;
+
+    bool fromTerminal() const { return terminal_; }
+    // One line without its line ending. The prompt goes to standard error, and only when reading
+    // from the terminal. Missing: the input ended (or was never there) before a line.
+    Secret next(const QString& prompt);
+
+private:
+    bool readMore(); // false at end of input
+    Secret takeLine(size_t length, size_t skip);
+
+    bool terminal_ = false;
+    bool ended_ = false;
+    std::vector<char> buffer_;
+};
+
+// Overwrites a string's characters before it is released; best effort, copies may remain.
+void wipe(QString& text);

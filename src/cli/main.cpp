@@ -1,0 +1,43 @@
+#include "CliError.h"
+#include "Commands.h"
+#include "Output.h"
+#include "VaultEngine.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <new>
+
+namespace {
+
+void printError(const QString& message) {
+    const QByteArray line = QStringLiteral("vantrel-cli: %1\n").arg(oneLine(message)).toUtf8();
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    int code = ExitOk;
+    try {
+        code = runCli(args);
+    } catch (const CliError& e) {
+        printError(e.message);
+        code = e.code;
+    } catch (const VaultError& e) {
+        printError(QString::fromUtf8(e.what()));
+        code = ExitWriteFailed;
+    } catch (const std::bad_alloc&) {
+        printError(QStringLiteral("out of memory"));
+        code = ExitWriteFailed;
+    }
+    if (!finishOut() && code == ExitOk) {
+        printError(QStringLiteral("could not write to standard output"));
+        code = ExitWriteFailed;
+    }
+    return code;
+}
