@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QWidget;
 
 // Every user-visible text by numeric identifier, in every language, read from one language
@@ -28,6 +30,11 @@ public:
     QStringList windowNames(const QString& language) const;
     QStringList textIds(const QString& language) const;
     QString textIn(const QString& language, const QString& id) const;
+    // A control's caption or tooltip in a language; nullopt when the file gives none.
+    std::optional<QString> captionIn(const QString& language, const QString& window,
+                                     const QString& control) const;
+    std::optional<QString> tooltipIn(const QString& language, const QString& window,
+                                     const QString& control) const;
 
 private:
     struct ControlTexts {
@@ -36,11 +43,20 @@ private:
         bool hasCaption = false;
         bool hasTooltip = false;
     };
-    struct Language {
-        QHash<QString, QString> texts;                              // id -> text
-        QHash<QString, QHash<QString, ControlTexts>> controls;      // window -> control -> texts
-        QStringList windowOrder;
+    struct WindowTexts {
+        QHash<QString, ControlTexts> controls; // control -> texts
+        QStringList controlOrder;              // in file order
     };
+    struct Language {
+        QHash<QString, QString> texts; // id -> text
+        QHash<QString, WindowTexts> windows;
+        QStringList windowOrder; // in file order
+    };
+    void clear();
+    void parse(const QString& content);
+    Language& languageNamed(const QString& name);
+    const ControlTexts* entry(const QString& language, const QString& window, const QString& control) const;
+
     QStringList languages_; // in file order
     QHash<QString, Language> byName_;
     QString default_;
