@@ -1,0 +1,102 @@
+#include "Funzioni.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTextEdit>
+
+namespace {
+
+std::function<bool(const QUrl&)>& linkOpener() {
+    static std::function<bool(const QUrl&)> opener;
+    return opener;
+}
+
+void handOn(const QUrl& url) {
+    try {
+        if (linkOpener())
+            linkOpener()(url);
+        else
+            QDesktopServices::openUrl(url);
+    } catch (const std::exception&) {
+        // Whether the desktop could open it is not our business; nothing is reported.
+    }
+}
+
+QUrl mailAddress(const QString& target) {
+    const QUrl url(target.trimmed(), QUrl::TolerantMode);
+    if (!url.isValid() || url.scheme() != QLatin1String("mailto") || url.path().trimmed().isEmpty())
+        return {};
+    return url;
+}
+
+// Stored account addresses are often typed without a scheme ("www.example.org/login"); those
+// become http. Any other scheme (file:, javascript:, ftp:, a drive letter...) is refused, so a
+// stored text can never run or reveal anything through the desktop.
+QUrl webAddress(const QString& target) {
+    static const QRegularExpression schemePrefix(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*):"));
+    static const QRegularExpression hostAndPort(QStringLiteral("^[A-Za-z0-9.-]+:\\d+(?:[/?#]|$)"));
+    QString text = target.trimmed();
+    if (text.isEmpty() || text.contains(QLatin1Char('\\')))
+        return {};
+    const QRegularExpressionMatch scheme = schemePrefix.match(text);
+    if (scheme.hasMatch() && !hostAndPort.match(text).hasMatch()) {
+        const QString name = scheme.captured(1).toLower();
+        if (name != QLatin1String("http") && name != QLatin1String("https"))
+            return {};
+    } else {
+        if (!text.at(0).isLetterOrNumber()) // "/etc/passwd", "./x", "//host"
+            return {};
+        text.prepend(QStringLiteral("http://"));
+    }
+    const QUrl url(text, QUrl::TolerantMode);
+    if (!url.isValid() || url.host().isEmpty())
+        return {};
+    return url;
+}
+
+} // namespace
+
+bool OpenLink(const QString& target, int /*hWnd*/) {
+    if (target.isEmpty())
+        return false;
+    const QUrl url = target.contains(QLatin1String("mailto"), Qt::CaseSensitive) ? mailAddress(target)
+                                                                                 : webAddress(target);
+    if (!url.isValid())
+        return false;
+    handOn(url);
+    return true;
+}
+
+void setLinkOpener(std::function<bool(const QUrl&)> opener) {
+    linkOpener() = std::move(opener);
+}
+
+void StayOnTop(QWidget* window, bool on) {
+    if (!window)
+        return;
+    window = window->window();
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
+        return;
+    // Changing the flag re-creates the native window; put it back where and as it was.
+    const QRect geometry = window->geometry();
+    const Qt::WindowStates state = window->windowState();
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    window->setGeometry(geometry);
+    window->setWindowState(state);
+    if (visible)
+        window->show();
+}
+
+void SelectActiveText() {
+    QWidget* focused = QApplication::focusWidget();
+    if (auto* line = qobject_cast<QLineEdit*>(focused))
+        line->selectAll(); // the caret ends up after the last character
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(focused))
+        plain->selectAll();
+    else if (auto* rich = qobject_cast<QTextEdit*>(focused))
+        rich->selectAll();
+}
