@@ -1,0 +1,179 @@
+#include "AccountCommands.h"
+
+#include "EditForm.h"
+#include "MainApi.h"
+#include "Prompts.h"
+#include "Settings.h"
+#include "SharedForm.h"
+#include "TextCatalog.h"
+
+namespace {
+
+void notice(const QString& text, int kind) {
+    SharedForm::instance().ShowPopUpMessage(text, 10, kind);
+}
+
+void nothingSelected() {
+    notice(Text(822), 2);
+}
+
+} // namespace
+
+AccountCommands::AccountCommands(MainApi& main, QObject* parent) : QObject(parent), main_(main) {}
+
+AccountCommands::~AccountCommands() = default;
+
+EditForm* AccountCommands::openForm(int category) const {
+    if (!isCategoryCode(category))
+        return nullptr;
+    EditForm* form = forms_[size_t(category)];
+    return form && form->isLoaded() ? form : nullptr;
+}
+
+EditForm* AccountCommands::loadForm(int category, bool& loaded) {
+    loaded = false;
+    if (EditForm* form = openForm(category))
+        return form;
+    auto* form = new EditForm(category, main_, main_.mainWindow());
+    connect(form, &EditForm::unloaded, this, [this](int code) { forms_[size_t(code)] = nullptr; });
+    forms_[size_t(category)] = form;
+    loaded = true;
+    return form;
+}
+
+void AccountCommands::showForm(EditForm* form) {
+    form->show();
+    form->raise();
+    form->activateWindow();
+}
+
+void AccountCommands::NewAccount() {
+    if (!ConfirmNewAccount())
+        return;
+    const int category = main_.CurrentCategory();
+    if (!isCategoryCode(category))
+        return;
+    bool loaded = false;
+    showForm(loadForm(category, loaded));
+}
+
+bool AccountCommands::ConfirmNewAccount() {
+    if (!undoNew_) {
+        undoNew_ = true;
+        return true;
+    }
+    notice(Text(3), 0);
+    return main_.services().prompts.askYesNo(main_.mainWindow(), Text(813), Text(814));
+}
+
+void AccountCommands::newAccountOf(int category) {
+    if (!isCategoryCode(category))
+        return;
+    main_.setCurrentCategory(category);
+    NewAccount();
+}
+
+void AccountCommands::EditAccount() {
+    OpenAccountForm(main_.SelectedAccountID(), main_.SelectedAccountType(), false);
+}
+
+void AccountCommands::DuplicateAccount() {
+    if (main_.SelectedAccountID() < 1) {
+        nothingSelected();
+        return;
+    }
+    OpenAccountForm(main_.SelectedAccountID(), main_.SelectedAccountType(), true);
+}
+
+void AccountCommands::OpenAccountForm(int AccountID, int Category, bool IgnoreID) {
+    if (AccountID == 0) {
+        nothingSelected();
+        return;
+    }
+    if (!isCategoryCode(Category))
+        return;
+    // Refilling a form with unsaved changes would throw them away: it closes first, with its
+    // question, and stays as it is when the changes the user wanted kept could not be stored.
+    if (EditForm* open = openForm(Category); open && open->FormChanged() && !open->close())
+        return;
+
+    bool loaded = false;
+    EditForm* form = loadForm(Category, loaded);
+    if (!form->Populate(AccountID, IgnoreID)) {
+        if (loaded)
+            form->close();
+        notice(Text(822), 2); // the row no longer stands for an account of this category
+        return;
+    }
+    showForm(form);
+}
+
+void AccountCommands::DeleteAccounts() {
+    const int count = main_.CountSelectedAccounts();
+    if (count == 0) {
+        nothingSelected();
+        return;
+    }
+    VaultEngine& engine = main_.services().engine();
+    Prompts& prompts = main_.services().prompts;
+
+    if (count == 1) {
+        const int id = main_.SelectedAccountID();
+        if (id == 0)
+            return;
+        AccountRecord record;
+        try {
+            engine.GetRecord(id, main_.SelectedAccountType(), record);
+        } catch (const VaultError& error) {
+            notice(QString::fromUtf8(error.what()), 2);
+            return;
+        }
+        const QString label = record.Description + QLatin1Char('/') + record.AccountName;
+        if (!prompts.askYesNo(main_.mainWindow(), Text(816) + label + QLatin1Char('?'), Text(817)))
+            return;
+        try {
+            engine.DeleteRecord(main_.SelectedAccountID(), main_.SelectedAccountType(), true);
+        } catch (const VaultError& error) {
+            notice(QString::fromUtf8(error.what()), 2);
+            return;
+        }
+        notice(Text(4) + label + Text(5), 0);
+        refreshAfterDelete();
+        return;
+    }
+
+    if (!prompts.askYesNo(main_.mainWindow(), Text(818) + QString::number(count) + Text(819), Text(817)))
+        return;
+    // The list is refreshed only after the loop, so the keys read before it stay valid.
+    int deleted = 0;
+    QString failure;
+    for (const QString& key : main_.selectedRowKeys()) {
+        try {
+            engine.DeleteRecord(main_.SelectedAccountID(key), main_.SelectedAccountType(key), false);
+            ++deleted;
+        } catch (const VaultError& error) {
+            failure = QString::fromUtf8(error.what());
+        }
+    }
+    if (failure.isEmpty())
+        notice(Text(6), 0);
+    else
+        notice(failure, 2); // some accounts are still there: never report that as done
+    if (deleted > 0)
+        refreshAfterDelete();
+}
+
+void AccountCommands::refreshAfterDelete() {
+    main_.UpdateBar();
+    main_.ListAccounts(main_.services().prefs.LastType());
+    main_.set_Modified(true);
+}
+
+bool AccountCommands::closeAllForms() {
+    bool allClosed = true;
+    for (const QPointer<EditForm>& form : forms_) {
+        if (form && form->isLoaded() && !form->close())
+            allClosed = false;
+    }
+    return allClosed;
+}

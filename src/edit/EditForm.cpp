@@ -1,0 +1,429 @@
+#include "EditForm.h"
+
+#include "AutomationDate.h"
+#include "Categories.h"
+#include "Clock.h"
+#include "DatePicker.h"
+#include "FieldSets.h"
+#include "MainApi.h"
+#include "Prompts.h"
+#include "Settings.h"
+#include "SharedForm.h"
+#include "TextCatalog.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextDocument>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// A several-line box that gives back exactly what it was given until the user edits it: the
+// text document turns "\r\n", lone "\r" and line separators into "\n" and would otherwise
+// rewrite stored notes and keys that nobody touched.
+class MultiLineBox final : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+    void setText(const QString& text) {
+        original_ = text;
+        setPlainText(text);
+        document()->setModified(false);
+    }
+
+    QString text() const {
+        if (!document()->isModified())
+            return original_;
+        // The raw text keeps non-breaking spaces, which the plain-text view turns into blanks.
+        QString shown = document()->toRawText();
+        shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        shown.replace(QChar::LineSeparator, QLatin1Char('\n'));
+        if (original_.contains(QLatin1String("\r\n")))
+            shown.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        return shown;
+    }
+
+private:
+    QString original_;
+};
+
+QString latin(const char* text) {
+    return QString::fromLatin1(text);
+}
+
+// Keys that only move the cursor, select, copy or switch windows do not count as typing.
+bool isTypingKey(const QKeyEvent* event) {
+    const int key = event->key();
+    switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Escape:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        return false;
+    default:
+        break;
+    }
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F35)
+        return false;
+    return !event->matches(QKeySequence::Copy) && !event->matches(QKeySequence::SelectAll);
+}
+
+void notice(const QString& text, int kind) {
+    SharedForm::instance().ShowPopUpMessage(text, 10, kind);
+}
+
+// The locale's general date: the date, then the time unless it is midnight; the time alone
+// when the date part is zero.
+QString generalDate(double date) {
+    const QDateTime moment = fromAutomationDate(date);
+    if (!moment.isValid())
+        return {};
+    const QLocale locale;
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QLatin1Char('t')); // a QTime has no zone to name
+    timeFormat = timeFormat.trimmed();
+    const QString time = locale.toString(moment.time(), timeFormat);
+    if (std::trunc(date) == 0.0)
+        return time;
+    const QString day = locale.toString(moment.date(), QLocale::ShortFormat);
+    return moment.time() == QTime(0, 0) ? day : day + QLatin1Char(' ') + time;
+}
+
+} // namespace
+
+EditForm::EditForm(int category, MainApi& main, QWidget* parent)
+    : QWidget(parent, Qt::Dialog), category_(category), info_(*categoryInfo(category)),
+      fields_(*fieldSet(category)), main_(main) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(latin(info_.formName));
+    setWindowTitle(latin(info_.caption));
+    buildUi();
+    Form_Load();
+}
+
+EditForm::~EditForm() = default;
+
+void EditForm::buildUi() {
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("SmartTab_Pwd"));
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(4, 4, 4, 4);
+    outer->addWidget(tabs_);
+
+    const struct {
+        FormTab tab;
+        const char* name;
+        const char* caption;
+    } pages[] = {{FormTab::Common, "Tab_Common", "Common"},
+                 {FormTab::Specific, "Tab_Specific", "Specific"},
+                 {FormTab::Advanced, "Tab_Advanced", "Advanced"}};
+    QHash<FormTab, QGridLayout*> grids;
+    for (const auto& page : pages) {
+        auto* widget = new QWidget;
+        widget->setObjectName(latin(page.name));
+        auto* grid = new QGridLayout(widget);
+        grid->setColumnStretch(1, 1);
+        grid->setColumnStretch(4, 1);
+        grids.insert(page.tab, grid);
+        tabs_->addTab(widget, latin(page.caption));
+    }
+
+    // Columns of every tab: 0 caption, 1 box (2 the generator button), 3 caption, 4 box.
+    // The common tab has the strength bar on a row of its own above the password.
+    auto gridRow = [](const FieldBox& box) {
+        return box.tab == FormTab::Common && box.row >= 3 ? box.row : box.row - 1;
+    };
+    for (const FieldBox& box : fields_.boxes) {
+        QWidget* widget = nullptr;
+        if (box.kind == BoxKind::MultiLine) {
+            auto* multi = new MultiLineBox;
+            multi->setTabChangesFocus(true);
+            multi->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            if (box.height > 0)
+                multi->setFixedHeight(box.height);
+            widget = multi;
+        } else {
+            auto* line = new QLineEdit;
+            line->setMaxLength(std::numeric_limits<int>::max()); // no limit of our own
+            if (box.kind == BoxKind::ReadOnly) {
+                line->setReadOnly(true);
+                line->setEnabled(false);
+            }
+            widget = line;
+        }
+        widget->setObjectName(QStringLiteral("Texts_%1").arg(box.textIndex));
+        widget->installEventFilter(this);
+        texts_.insert(box.textIndex, widget);
+
+        auto* label = new QLabel(latin(box.caption));
+        label->setObjectName(QStringLiteral("Labels_%1").arg(box.labelIndex));
+        label->setBuddy(widget);
+        if (box.kind == BoxKind::MultiLine)
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        labels_.insert(box.labelIndex, label);
+
+        QGridLayout* grid = grids.value(box.tab);
+        const int row = gridRow(box);
+        const bool right = box.place == RowPlace::Right;
+        const int span = box.place == RowPlace::Full ? 4 : (right ? 1 : 2);
+        grid->addWidget(label, row, right ? 3 : 0);
+        if (box.textIndex == Box::Password)
+            grid->addWidget(widget, row, 1);
+        else if (box.textIndex == Box::Notes)
+            grid->addWidget(widget, row, 1, 4, 4, Qt::AlignTop);
+        else
+            grid->addWidget(widget, row, right ? 4 : 1, 1, span);
+        if (box.kind == BoxKind::MultiLine && box.height == 0)
+            grid->setRowStretch(row, 1);
+    }
+
+    texts_.value(Box::Description)
+        ->setToolTip(QStringLiteral("Type here a brief description for localizing this account"));
+    texts_.value(Box::Password)->setToolTip(QStringLiteral("Double click to show/hide the password"));
+    if (QWidget* id = texts_.value(Box::Identifier))
+        id->setMaximumWidth(80);
+
+    // Common tab: strength bar above the password, generator right of it, expiration beside.
+    QGridLayout* common = grids.value(FormTab::Common);
+    strengthBar_ = new QProgressBar;
+    strengthBar_->setObjectName(QStringLiteral("ARProgressBar_password"));
+    strengthBar_->setRange(0, 100);
+    strengthBar_->setValue(0);
+    strengthBar_->setTextVisible(false);
+    strengthBar_->setFixedHeight(5);
+    strengthBar_->setToolTip(QStringLiteral("Red = poor password, Green = good password"));
+    common->addWidget(strengthBar_, 2, 1);
+
+    generator_ = new QToolButton;
+    generator_->setObjectName(QStringLiteral("Command_GeneneratePassword"));
+    generator_->setPopupMode(QToolButton::MenuButtonPopup);
+    generator_->setMenu(new QMenu(generator_));
+    generator_->setToolTip(QStringLiteral("Click here for generating a secure password"));
+    generator_->setEnabled(false); // until the password tools give it its lengths
+    common->addWidget(generator_, 3, 2);
+
+    auto* expiration = new QLabel(QStringLiteral("Expiration"));
+    expiration->setObjectName(QStringLiteral("Labels_%1").arg(fields_.labels.expiration));
+    labels_.insert(fields_.labels.expiration, expiration);
+    picker_ = new DatePicker;
+    picker_->setObjectName(QStringLiteral("DTPicker_ExpirationPwd"));
+    expiration->setBuddy(picker_);
+    common->addWidget(expiration, 3, 3);
+    common->addWidget(picker_, 3, 4);
+
+    // Save and Cancel live on the common tab only, in the caption column below "Notes".
+    ok_ = new QPushButton(QStringLiteral("Save"));
+    ok_->setObjectName(QStringLiteral("Command_ok"));
+    ok_->setToolTip(QStringLiteral("Click here to confirm your information"));
+    cancel_ = new QPushButton(QStringLiteral("Cancel"));
+    cancel_->setObjectName(QStringLiteral("Command_cancel"));
+    cancel_->setToolTip(QStringLiteral("Click here to discard your information"));
+    common->addWidget(ok_, 5, 0);
+    common->addWidget(cancel_, 6, 0);
+    common->setRowStretch(7, 1);
+    connect(ok_, &QPushButton::clicked, this, &EditForm::Command_ok_Click);
+    connect(cancel_, &QPushButton::clicked, this, &EditForm::Command_cancel_Click);
+
+    myAccount_ = new QCheckBox(QStringLiteral("This is my account"));
+    myAccount_->setObjectName(QStringLiteral("Check_MyAccount"));
+    grids.value(FormTab::Advanced)->addWidget(myAccount_, 3, 3, 1, 2);
+
+    for (FormTab tab : {FormTab::Specific, FormTab::Advanced}) {
+        QGridLayout* grid = grids.value(tab);
+        bool stretches = false;
+        for (int row = 0; row < grid->rowCount(); ++row)
+            stretches = stretches || grid->rowStretch(row) > 0;
+        if (!stretches)
+            grid->setRowStretch(grid->rowCount(), 1);
+    }
+    resize(460, 255);
+}
+
+void EditForm::Form_Load() {
+    AppServices& services = main_.services();
+    languageCatalog().ApplyTexts(QStringLiteral("Vantrel"), this, services.prefs.LanguageUsed());
+    loadedCaption_ = windowTitle();
+    picker_->setNoDate();
+    picker_->setProposedDate(services.clock.now().date());
+    setPasswordMask(services.prefs.HiddenChar());
+    formChanged_ = false;
+}
+
+QList<int> EditForm::textIndexes() const {
+    QList<int> indexes = texts_.keys();
+    std::sort(indexes.begin(), indexes.end());
+    return indexes;
+}
+
+QString EditForm::boxText(int index) const {
+    QWidget* box = texts_.value(index);
+    if (auto* line = qobject_cast<QLineEdit*>(box))
+        return line->text();
+    if (auto* multi = dynamic_cast<MultiLineBox*>(box))
+        return multi->text();
+    return {};
+}
+
+void EditForm::setBoxText(int index, const QString& text) {
+    QWidget* box = texts_.value(index);
+    if (auto* line = qobject_cast<QLineEdit*>(box))
+        line->setText(text);
+    else if (auto* multi = dynamic_cast<MultiLineBox*>(box))
+        multi->setText(text);
+}
+
+void EditForm::setPasswordMask(const QString& mask) {
+    mask_ = mask;
+    auto* box = qobject_cast<QLineEdit*>(texts_.value(Box::Password));
+    if (mask.isEmpty()) {
+        box->setEchoMode(QLineEdit::Normal);
+        box->setStyleSheet({});
+        return;
+    }
+    box->setEchoMode(QLineEdit::Password);
+    box->setStyleSheet(
+        QStringLiteral("QLineEdit { lineedit-password-character: %1; }").arg(mask.toUcs4().value(0)));
+}
+
+bool EditForm::Populate(int AccountID, bool IgnoreID) {
+    AccountRecord record;
+    try {
+        main_.services().engine().GetRecord(AccountID, 0, record);
+    } catch (const VaultError&) {
+        return false;
+    }
+    // The identifier alone finds the account; one of another category would be stored back as
+    // this form's category and lose its own fields.
+    if (record.Type != category_)
+        return false;
+
+    for (const FieldBox& box : fields_.boxes) {
+        if (box.field)
+            setBoxText(box.textIndex, record.*box.field);
+    }
+    myAccount_->setChecked(record.MyAccount);
+    picker_->setValue(record.ExpirationPwd);
+    showRecordDate(record.RecordDate);
+    setBoxText(Box::Identifier, IgnoreID ? QString() : QString::number(record.ID));
+    return true;
+}
+
+void EditForm::showRecordDate(double date) {
+    setBoxText(Box::RecordDate, generalDate(date));
+}
+
+bool EditForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && isTypingKey(static_cast<QKeyEvent*>(event))) {
+        const int index = texts_.key(qobject_cast<QWidget*>(watched), -1);
+        if (index >= 0)
+            Texts_KeyPress(index);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void EditForm::Texts_KeyPress(int) {
+    if (formChanged_)
+        return;
+    formChanged_ = true;
+    setWindowTitle(loadedCaption_ + QLatin1Char('*'));
+}
+
+bool EditForm::Save(bool closing) {
+    AccountRecord record;
+    // When the question on closing led here, the form stays open on failure: say why.
+    auto refuse = [&](int textId) {
+        QString message = Text(textId);
+        const QString staysOpen = closing ? Text(934) : QString();
+        if (!staysOpen.isEmpty())
+            message += QLatin1Char(' ') + staysOpen;
+        notice(message, 2);
+        return false;
+    };
+
+    const QString name = boxText(Box::AccountName).trimmed();
+    const QString standIn = fields_.nameFromFirstSpecific ? boxText(Box::FirstSpecific).trimmed() : QString();
+    if (name.isEmpty() && standIn.isEmpty())
+        return refuse(info_.msgNameMissing);
+
+    record.Type = category_;
+    for (const FieldBox& box : fields_.boxes) {
+        if (box.field)
+            record.*box.field = boxText(box.textIndex);
+    }
+    record.Description = record.Description.trimmed();
+    record.AccountName = name.isEmpty() ? standIn : name;
+    record.ID = boxText(Box::Identifier).toInt(); // an empty box: a new account
+    record.MyAccount = myAccount_->isChecked();
+    record.ExpirationPwd = picker_->value();
+
+    bool stored = false;
+    try {
+        stored = main_.services().engine().PutRecord(record);
+    } catch (const VaultError&) {
+        stored = false; // told below like a refusal, never as success
+    }
+    if (!stored)
+        return refuse(info_.msgNotStored);
+
+    formChanged_ = false;
+    setWindowTitle(loadedCaption_);
+    notice(Text(info_.msgStored), 0);
+    main_.set_Modified(true);
+    main_.set_UndoNew();
+    main_.ListAccounts(main_.services().prefs.LastType());
+    main_.UpdateBar();
+    return true;
+}
+
+void EditForm::Command_ok_Click() {
+    if (Save(false))
+        close();
+}
+
+void EditForm::Command_cancel_Click() {
+    main_.set_UndoNew();
+    close();
+}
+
+void EditForm::closeEvent(QCloseEvent* event) {
+    if (formChanged_ && main_.services().prompts.askYesNo(this, Text(924), Text(925)) && !Save(true)) {
+        // The user wanted the changes kept and they could not be stored: closing would lose them.
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (loaded_) {
+        loaded_ = false;
+        emit unloaded(category_);
+    }
+}

@@ -1,0 +1,328 @@
+#include "EditFixture.h"
+
+#include "DatePicker.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+using FieldMap = QList<std::pair<int, QString>>;
+
+// Record fields of Texts(0), Texts(1), ... on every form, and of Texts(14), Texts(15), ... per
+// category, as the forms are meant to be; Texts(99) is the Description.
+const char* const kCommon =
+    "AccountName Password RemindPhrase RemindAnswer Email PrivateKey PublicKey KeyNotes FirstName LastName "
+    "OwnerEmail Notes";
+const char* const kSpecific[CategoryCountTotal] = {
+    "WebsiteName WebsiteUrl",
+    "ProviderName PhoneNumber DnsPrimary ConnectionType Parameters DnsSecondary DialupSmtp DialupPop3 Proxy "
+    "News "
+    "IpConfiguration Port",
+    "FileShortName FileFullName",
+    "ComputerName ComputerIp Domain ComputerPath",
+    "MailboxName WebEmail MailboxSmtp MailboxPop3 OutgoingUsername OutgoingPassword",
+    "PinWhat",
+    "SoftwareName SoftwareVersion",
+    "MessengerType MessengerServer AccountAlias",
+    "ServiceWhat",
+    "MiscWhat",
+    "BankName BankWebSite BankIdCode BankLocation BankAccountNumber",
+    "CardBankName CardBankWebSite CardBankIdCode CardBankLocation CardAccountNumber CardPin CardExpiration "
+    "CardCompanyOwner CardNumber CardOwner",
+    "ForumName ForumUrl",
+};
+
+FieldMap fieldsOf(int category) {
+    FieldMap fields = {{99, QStringLiteral("Description")}};
+    auto add = [&](const char* names, int box) {
+        for (const QString& name : QString::fromLatin1(names).split(u' '))
+            fields.append({box++, name});
+    };
+    add(kCommon, 0);
+    add(kSpecific[category], 14);
+    return fields;
+}
+
+QString AccountRecord::*member(const QString& name) {
+    return accountFields()[size_t(accountFieldIndex(name))].text;
+}
+
+QString caption(int category) {
+    return QLatin1String(categoryInfo(category)->caption);
+}
+
+} // namespace
+
+class TestEditForm : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { loadTestTexts(texts.path()); }
+    void init() { fx = std::make_unique<EditFixture>(); }
+    void cleanup() { fx.reset(); }
+
+    void everyCategoryStoresAndReadsBackEveryField();
+    void formsMatchTheLanguageFile();
+    void nameRulesAndTrimming();
+    void typingAddsOneStar();
+    void saveStoresAndRefreshesInOrder();
+    void failedSaveKeepsTheForm();
+    void cancelAsksAboutChanges();
+    void datesAndTextsComeBackExactly();
+
+private:
+    EditForm* newForm(int category) {
+        fx->main.current = category;
+        fx->commands.set_UndoNew();
+        fx->commands.NewAccount();
+        return fx->commands.openForm(category);
+    }
+    EditForm* editForm(const AccountRecord& record) {
+        fx->main.select({record});
+        fx->commands.EditAccount();
+        return fx->commands.openForm(record.Type);
+    }
+    QTemporaryDir texts;
+    std::unique_ptr<EditFixture> fx;
+};
+
+void TestEditForm::everyCategoryStoresAndReadsBackEveryField() {
+    for (int c = 0; c < CategoryCountTotal; ++c) {
+        const FieldMap fields = fieldsOf(c);
+        EditForm* form = newForm(c);
+        QList<int> boxes = {12, 13};
+        AccountRecord expected;
+        expected.Type = c;
+        expected.ExpirationPwd = 45000.25;
+        expected.MyAccount = true;
+        for (const auto& [box, name] : fields) {
+            QString value = QStringLiteral("  %1 %2\u00a0ü😀 ").arg(name).arg(c);
+            if (qobject_cast<QPlainTextEdit*>(form->Texts(box)))
+                value += QStringLiteral("\nsecond line\n");
+            form->setBoxText(box, value);
+            expected.*member(name) = (box == 99 || box == 0) ? value.trimmed() : value;
+            boxes << box;
+        }
+        std::sort(boxes.begin(), boxes.end());
+        QCOMPARE(form->textIndexes(), boxes);
+        form->Check_MyAccount()->setChecked(true);
+        form->DTPicker_ExpirationPwd()->setValue(45000.25);
+        form->Command_ok()->click();
+        QVERIFY(!fx->commands.openForm(c));
+
+        AccountRecords out;
+        QCOMPARE(fx->engine().GetRecords(out, c), 1);
+        expected.ID = out.front().ID;
+        expected.RecordDate = out.front().RecordDate;
+        QCOMPARE(out.front(), expected); // and every other category's field empty
+
+        EditForm* again = editForm(expected);
+        for (const auto& [box, name] : fields)
+            QCOMPARE(again->boxText(box), expected.*member(name));
+        QCOMPARE(again->boxText(13), QString::number(expected.ID));
+        QVERIFY(!again->boxText(12).isEmpty());
+        QVERIFY(again->Check_MyAccount()->isChecked());
+        QCOMPARE(again->DTPicker_ExpirationPwd()->value(), 45000.25);
+        QVERIFY(again->close());
+    }
+}
+
+// The language file and the forms are written apart: each control the file names must exist,
+// every caption label must be named, and English must leave the design-time texts as they are.
+void TestEditForm::formsMatchTheLanguageFile() {
+    fx->prefs.setHiddenChar(QStringLiteral("#"));
+    TextCatalog catalog;
+    catalog.LoadLanguageFile(QStringLiteral(VANTREL_LANGUAGE_FILE));
+    QVERIFY(catalog.LanguageCount() > 0);
+    for (int c = 0; c < CategoryCountTotal; ++c) {
+        EditForm* form = newForm(c);
+        QCOMPARE(form->objectName(), QLatin1String(categoryInfo(c)->formName));
+        QCOMPARE(form->windowTitle(), caption(c));
+        for (int box : form->textIndexes()) { // "Outgoing password" and "PIN" show in clear
+            if (auto* line = qobject_cast<QLineEdit*>(form->Texts(box)))
+                QCOMPARE(line->echoMode() == QLineEdit::Password, box == 1);
+        }
+        for (qint16 l = 1; l <= catalog.LanguageCount(); ++l) {
+            const QStringList names = catalog.controlNames(catalog.LanguageName(l), form->objectName());
+            QVERIFY2(names.contains(form->objectName()), qPrintable(form->objectName()));
+            for (const QString& name : names)
+                QVERIFY2(name == form->objectName() || form->findChild<QObject*>(name), qPrintable(name));
+            for (const QLabel* label :
+                 form->findChildren<QLabel*>(QRegularExpression(QStringLiteral("^Labels_"))))
+                QVERIFY2(names.contains(label->objectName()), qPrintable(label->objectName()));
+        }
+        auto snapshot = [form] {
+            QStringList texts = {form->windowTitle()};
+            for (const QWidget* w : form->findChildren<QWidget*>())
+                texts << w->toolTip();
+            for (const QLabel* l : form->findChildren<QLabel*>())
+                texts << l->text();
+            for (const QAbstractButton* b : form->findChildren<QAbstractButton*>())
+                texts << b->text();
+            for (int i = 0; i < 3; ++i)
+                texts << form->SmartTab_Pwd()->tabText(i);
+            return texts;
+        };
+        const QStringList before = snapshot();
+        catalog.ApplyTexts(QStringLiteral("Vantrel"), form, QStringLiteral("English"));
+        QCOMPARE(snapshot(), before);
+        for (int tab : {1, 2, 0}) {
+            form->SmartTab_Pwd()->setCurrentIndex(tab);
+            QCOMPARE(form->Command_ok()->isVisible(), tab == 0);
+            QCOMPARE(form->Command_cancel()->isVisible(), tab == 0);
+        }
+    }
+}
+
+void TestEditForm::nameRulesAndTrimming() {
+    const struct {
+        int category;
+        const char *name, *box14, *storedName; // no stored name: refused
+    } cases[] = {
+        {WebSites, "  joe  ", "site", "joe"},
+        {WebSites, "   ", "site", ""}, // blanks only
+        {Banks, "", "bank", ""},       // box 14 stands in only on Files and Serials
+        {Files, "  ", "  f.txt ", "f.txt"},
+        {Files, "joe", "f.txt", "joe"},
+        {Files, " ", "   ", ""},
+        {Serials, "", " Office ", "Office"},
+        {Serials, "", "", ""},
+    };
+    for (const auto& row : cases) {
+        fx = std::make_unique<EditFixture>();
+        const QString tag = QStringLiteral("%1 '%2' '%3'").arg(row.category).arg(row.name, row.box14);
+        EditForm* form = newForm(row.category);
+        form->setBoxText(99, QStringLiteral("  My bank  "));
+        form->setBoxText(0, QLatin1String(row.name));
+        form->setBoxText(1, QStringLiteral("  pass word "));
+        form->setBoxText(14, QLatin1String(row.box14));
+        form->Command_ok()->click();
+        const CategoryInfo* info = categoryInfo(row.category);
+        AccountRecords out;
+        if (!*row.storedName) {
+            QVERIFY2(fx->notices() == QStringList{T(info->msgNameMissing)}, qPrintable(tag));
+            QCOMPARE(fx->engine().GetRecords(out, AllCategories), 0);
+            QCOMPARE(fx->commands.openForm(row.category), form);
+            continue;
+        }
+        QVERIFY2(fx->notices() == QStringList{T(info->msgStored)}, qPrintable(tag));
+        QCOMPARE(fx->engine().GetRecords(out, row.category), 1);
+        QCOMPARE(out.front().AccountName, QLatin1String(row.storedName));
+        QCOMPARE(out.front().Description, QStringLiteral("My bank"));
+        QCOMPARE(out.front().Password, QStringLiteral("  pass word "));
+        QCOMPARE(out.front().*member(fieldsOf(row.category).value(13).second), QLatin1String(row.box14));
+    }
+}
+
+void TestEditForm::typingAddsOneStar() {
+    const AccountRecord record = fx->put(Dialup, QStringLiteral("isp"), QStringLiteral("joe"));
+    EditForm* form = editForm(record);
+    form->setBoxText(18, QStringLiteral("set by code"));
+    form->Check_MyAccount()->setChecked(true);
+    form->DTPicker_ExpirationPwd()->setValue(45000);
+    QVERIFY(form->Populate(record.ID, false));
+    for (int key : {Qt::Key_Tab, Qt::Key_Left, Qt::Key_End})
+        QTest::keyClick(form->Texts(0), Qt::Key(key));
+    QVERIFY(!form->FormChanged());
+    QCOMPARE(form->windowTitle(), caption(Dialup));
+
+    QTest::keyClicks(form->Texts(18), QStringLiteral("abc")); // Specific tab, several lines
+    QTest::keyClicks(form->Texts(2), QStringLiteral("de"));   // Advanced tab
+    QTest::keyClick(form->Texts(99), Qt::Key_Delete);
+    QVERIFY(form->FormChanged());
+    QCOMPARE(form->windowTitle(), caption(Dialup) + QLatin1Char('*'));
+}
+
+void TestEditForm::saveStoresAndRefreshesInOrder() {
+    fx->prefs.setLastType(Pins);
+    EditForm* form = newForm(Banks);
+    QTest::keyClicks(form->Texts(0), QStringLiteral("joe"));
+    form->Command_ok()->click();
+    QCOMPARE(fx->main.calls, QStringList({"set_Modified(1)", "set_UndoNew", "ListAccounts(5)", "UpdateBar"}));
+    QCOMPARE(fx->notices(), QStringList{T(76)});
+    QVERIFY(!fx->commands.openForm(Banks));
+    QCOMPARE(fx->engine().AccountCount(), 1);
+    QCOMPARE(fx->engine().CategoryCount(Banks), 1);
+}
+
+void TestEditForm::failedSaveKeepsTheForm() {
+    const AccountRecord record = fx->put(Banks, QStringLiteral("bank"), QStringLiteral("joe"));
+    EditForm* form = editForm(record);
+    QTest::keyClicks(form->Texts(99), QStringLiteral(" typed"));
+    fx->engine().DeleteRecord(record.ID, Banks, true); // meanwhile, from the list
+
+    form->Command_ok()->click();
+    QCOMPARE(fx->notices(), QStringList{T(850)});
+    QCOMPARE(form->windowTitle(), caption(Banks) + QLatin1Char('*'));
+
+    fx->prompts.answerYes();
+    QVERIFY(!form->close()); // Yes to storing, and storing failed: nothing typed is lost
+    QCOMPARE(fx->prompts.asked.last().prompt, T(924));
+    QCOMPARE(fx->prompts.asked.last().title, T(925));
+    QCOMPARE(fx->notices().last(), T(850) + QLatin1Char(' ') + T(934));
+    QCOMPARE(fx->commands.openForm(Banks), form);
+    QCOMPARE(form->boxText(99), QStringLiteral("bank typed"));
+
+    fx->engine().CloseFile(); // the engine now throws: still no success
+    form->Command_ok()->click();
+    QCOMPARE(fx->notices().last(), T(850));
+    QVERIFY(fx->main.calls.isEmpty());
+
+    fx->prompts.answerNo();
+    QVERIFY(form->close());
+    QVERIFY(!fx->commands.openForm(Banks));
+}
+
+void TestEditForm::cancelAsksAboutChanges() {
+    EditForm* form = newForm(Misc);
+    QTest::keyClicks(form->Texts(0), QStringLiteral("joe"));
+    fx->prompts.answerYes();
+    form->Command_cancel()->click();
+    QCOMPARE(fx->prompts.asked.last().prompt, T(924));
+    QCOMPARE(fx->notices(), QStringList{T(58)});
+    QCOMPARE(fx->main.calls.first(), QStringLiteral("set_UndoNew"));
+    QCOMPARE(fx->engine().AccountCount(), 1);
+    QVERIFY(!fx->commands.openForm(Misc));
+}
+
+void TestEditForm::datesAndTextsComeBackExactly() {
+    EditForm* form = newForm(Pins);
+    QVERIFY(!form->DTPicker_ExpirationPwd()->hasDate());
+    form->setBoxText(0, QStringLiteral("none"));
+    form->Command_ok()->click();
+    AccountRecords out;
+    fx->engine().GetRecords(out, Pins);
+    QCOMPARE(out.front().ExpirationPwd, NoDate);
+
+    // Unedited boxes give back what they got: line ends, separators and no length limit.
+    AccountRecord record = fx->put(Services, QString(40000, QLatin1Char('d')), QStringLiteral("joe"));
+    record.Notes = QStringLiteral("a\r\nb\u00a0\u2028c\r\n");
+    record.ServiceWhat = QStringLiteral("one\rtwo");
+    for (double date : {0.0, 2.0, 2.5}) {
+        record.ExpirationPwd = date;
+        fx->engine().PutRecord(record);
+        form = editForm(record);
+        QCOMPARE(form->DTPicker_ExpirationPwd()->hasDate(), IsDateSet(date));
+        QTest::keyClicks(form->Texts(2), QStringLiteral("x"));
+        form->Command_ok()->click();
+        const AccountRecord stored = fx->stored(record.ID);
+        QCOMPARE(stored.ExpirationPwd, IsDateSet(date) ? date : NoDate);
+        QCOMPARE(stored.Description.size(), 40000);
+        QCOMPARE(stored.Notes, record.Notes);
+        QCOMPARE(stored.ServiceWhat, record.ServiceWhat);
+    }
+    form = editForm(record);
+    QTest::keyClicks(form->Texts(11), QStringLiteral("x"));
+    form->Command_ok()->click();
+    QCOMPARE(fx->stored(record.ID).Notes, QStringLiteral("xa\r\nb\u00a0\r\nc\r\n")); // edited: line ends kept
+}
+
+QTEST_MAIN(TestEditForm)
+#include "tst_editform.moc"
