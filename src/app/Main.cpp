@@ -371,9 +371,11 @@ bool Main::SavePrompt(bool SaveWithoutAsking) {
 }
 
 bool Main::CloseFile() {
+    // Forms first: what they store is part of what the save prompt then offers to write.
+    if (!commands_->closeAllForms())
+        return false;
     if (services_.engine().IsOpen() && !SavePrompt(false))
         return false; // the user wanted the changes saved and they could not be: keep the file open
-    commands_->closeAllForms();
     services_.engine().CloseFile();
     browser_->UpdateBar();
     browser_->clearList();
@@ -389,10 +391,11 @@ void Main::menu_close_Click() { CloseFile(); }
 void Main::menu_exit_Click() { ExitRoutine(false); }
 
 bool Main::ExitRoutine(bool SaveWithoutAsking) {
+    if (!commands_->closeAllForms())
+        return false; // a form kept changes it could not store
     if (!SavePrompt(SaveWithoutAsking) && !services_.prompts.askYesNo(this, Text(931), Text(932)))
         return false; // stay, with the file still open and its changes in memory
     browser_->SaveColumnLayout();
-    commands_->closeAllForms();
     services_.releaseEngine();
     exited_ = true;
     quit_();

@@ -22,7 +22,13 @@ QDateTime fromAutomationDate(double date) {
         return {};
     const double whole = std::trunc(date);
     const double fraction = std::fabs(date - whole);
-    const QDate day = kEpoch.addDays(qint64(whole));
-    const int ms = int(std::llround(fraction * kMsPerDay));
-    return QDateTime(day, QTime(0, 0)).addMSecs(ms);
+    QDate day = kEpoch.addDays(qint64(whole));
+    qint64 ms = std::llround(fraction * kMsPerDay);
+    if (ms >= qint64(kMsPerDay)) { // rounded up to the next midnight
+        day = day.addDays(1);
+        ms = 0;
+    }
+    // The time of day as written, not midnight plus elapsed time: on a day the clocks change
+    // those differ by an hour.
+    return QDateTime(day, QTime::fromMSecsSinceStartOfDay(int(ms)));
 }

@@ -3,6 +3,9 @@
 #include "Browser.h"
 #include "../platform/CatalogChecks.h"
 #include "RecentFiles.h"
+#include "AccountCommands.h"
+#include "EditForm.h"
+#include "FieldSets.h"
 
 #include <QAction>
 #include <QDir>
@@ -36,6 +39,7 @@ private slots:
     void recentFiles();
     void languageSwitchMovesTheCheckMark();
     void windowsCarryEveryControlTheLanguageFileNames();
+    void openFormsAreStoredBeforeTheFileIsSaved();
 };
 
 void TestMain::firstStartOnEmptySettings() {
@@ -440,6 +444,29 @@ void TestMain::windowsCarryEveryControlTheLanguageFileNames() {
     missing.sort();
     QCOMPARE(missing, later);
     QCOMPARE(textsChangedBy(catalog, "English", m.inputPassword()), QStringList());
+}
+
+void TestMain::openFormsAreStoredBeforeTheFileIsSaved() {
+    MainFixture f;
+    f.makeVault("a.qx", "secret1");
+    Main& m = f.start();
+    m.OpenGivenFile(f.path("a.qx"));
+    f.enterPassword("secret1");
+    m.commands().newAccountOf(Banks);
+    EditForm* form = m.commands().openForm(Banks);
+    QVERIFY(form);
+    QTest::keyClicks(form->Texts(Box::Description), "My bank");
+    QTest::keyClicks(form->Texts(Box::AccountName), "joe");
+    QVERIFY(form->FormChanged());
+
+    f.prompts.answerYes(); // store the form's account
+    f.prompts.answerYes(); // then save the file
+    m.menu_exit_Click();
+    QCOMPARE(f.askedPrompts(), (QStringList{Text(924), Text(885)}));
+    QCOMPARE(f.quits, 1);
+    FileVaultEngine check(KdfLimits::cheapest());
+    QVERIFY(check.OpenFile(f.path("a.qx"), "secret1"));
+    QCOMPARE(check.AccountCount(), 1);
 }
 
 QTEST_MAIN(TestMain)

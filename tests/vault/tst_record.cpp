@@ -3,6 +3,9 @@
 #include "Categories.h"
 
 #include <QSet>
+
+#include <cmath>
+#include <ctime>
 #include <QTest>
 
 class TestRecord : public QObject {
@@ -13,6 +16,7 @@ private slots:
     void isDateSet_data();
     void isDateSet();
     void automationDatesRoundTrip();
+    void daylightSavingDaysKeepTheTimeOfDay();
     void categoryTable();
 };
 
@@ -84,6 +88,21 @@ void TestRecord::automationDatesRoundTrip() {
     const QDateTime moment(QDate(2026, 12, 6), QTime(17, 45, 30));
     QCOMPARE(fromAutomationDate(toAutomationDate(moment)), moment);
     QVERIFY(!fromAutomationDate(qQNaN()).isValid());
+    QCOMPARE(fromAutomationDate(2.9999999999), QDateTime(QDate(1900, 1, 2), QTime(0, 0)));
+}
+
+void TestRecord::daylightSavingDaysKeepTheTimeOfDay() {
+    // Central European time, given by rule so no time zone database is needed.
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+    tzset();
+    for (const QDate day : {QDate(2026, 3, 29), QDate(2026, 10, 25)}) {
+        const QDateTime noon(day, QTime(12, 0));
+        const double date = toAutomationDate(noon);
+        QCOMPARE(date - std::floor(date), 0.5);
+        QCOMPARE(fromAutomationDate(date), noon);
+    }
+    qunsetenv("TZ");
+    tzset();
 }
 
 void TestRecord::categoryTable() {
