@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <vector>
+
+// What ColumnIndexByKey answers for a key that no column has.
+inline constexpr int NoColumn = 9999;
+
+// One column of the account list, in creation order.
+struct ListColumn {
+    QString key;
+    QString text;          // header text
+    int textId = 0;        // text identifier of the header, so it can follow the language; 0 = fixed
+    double widthTwips = 0; // as the layout stores it; the header holds the live width in pixels
+    int alignment = 0;     // 0 left, 1 right, 2 centre
+    int sortOrder = 0;     // 0 unsorted, 1 ascending, 2 descending
+};
+
+// One row: the key that ties it to its account and the three texts it shows, nothing else.
+struct ListRow {
+    QString key;         // RowKey
+    QString text;        // the row's own text (column 0)
+    QString description; // only kept when the list has a "Description" column
+    QString accountName; // only kept when the list has an "AccountName" column
+};
+
+// "ID:<id>:<category>" in plain decimal.
+QString RowKey(qint32 id, qint32 category);
+
+// Rows are replaced as a whole and sorted in place, so filling or sorting 100,000 rows costs one
+// reset or one layout change instead of a repaint per row.
+class AccountListModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setColumns(std::vector<ListColumn> columns); // removes every row
+    const std::vector<ListColumn>& columns() const { return columns_; }
+    ListColumn& column(int index) { return columns_.at(size_t(index)); }
+    void setHeaderText(int index, const QString& text);
+    void setColumnAlignment(int index, int alignment);
+
+    // Where the "Description" and "AccountName" texts go; NoColumn when the list lacks one.
+    int descriptionColumn() const { return descriptionColumn_; }
+    int accountNameColumn() const { return accountNameColumn_; }
+
+    void setRows(std::vector<ListRow> rows);
+    void clearRows() { setRows({}); }
+    const ListRow& row(int index) const { return rows_.at(size_t(index)); }
+    QString cellText(int row, int column) const;
+
+    // Stable sort by the column's text, ignoring case; selection and current row follow their rows.
+    void sortByColumn(int column, Qt::SortOrder order);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    const QString& cell(const ListRow& row, int column) const;
+    Qt::Alignment alignmentOf(int column) const;
+
+    std::vector<ListColumn> columns_;
+    std::vector<ListRow> rows_;
+    int descriptionColumn_ = NoColumn;
+    int accountNameColumn_ = NoColumn;
+};

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "AccountListModel.h"
+#include "VaultEngine.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+class AccountListView;
+class AppServices;
+class BrowserHost;
+class ExplorerBar;
+class QLabel;
+class QStatusBar;
+class QWidget;
+
+// The browsing side of the main window: the category bar, the account list with its status bar,
+// and the list's column layout. The main window composes it and answers its BrowserHost calls.
+class Browser final : public QObject {
+    Q_OBJECT
+public:
+    Browser(AppServices& services, BrowserHost& host, QWidget* parentForWidgets);
+    ~Browser() override;
+
+    QWidget* categoryBar();  // "vbalExplorerBarCtl_Main"
+    QWidget* accountList();  // "ListView_Accounts"
+    QStatusBar* statusBar(); // "StatusBar_QX"
+    ExplorerBar& explorerBar() { return *bar_; }
+    AccountListView& listView() { return *list_; }
+    AccountListModel& listModel();
+
+    // Category bar.
+    void BuildBar();
+    void UpdateBar();
+
+    // Account list.
+    void SetupAccountColumns();
+    void LoadColumnLayout(); // the default file of SharedForm's KW_ini_1
+    void SaveColumnLayout();
+    void ListAccounts(int category);
+    void RefreshInfo();
+    void ShowAll(); // menu_showAll
+    void Find_Account(const QString& text);
+    void Populate_ListView(const AccountRecords& records);
+    void SelectFirstAccount();
+    void clearList(); // every row goes; visibility and panels stay
+    int rowCount() const;
+
+    // The selected row (key empty: the current row if selected, else the first selected one) or
+    // the row with that key. Identifier 0 and category 99 mean nothing selected.
+    int SelectedAccountID(const QString& key = {});
+    int SelectedAccountType(const QString& key = {});
+    int CountSelectedAccounts();
+    QStringList selectedRowKeys(); // in row order
+
+    int CurrentCategory() const { return currentCategory_; }
+    void setCurrentCategory(int category) { currentCategory_ = category; }
+
+    // Status bar.
+    void setPanels(const QString& panel1, const QString& panel2);
+    QString panelText(int panel) const; // 1 or 2
+    bool ShowPasswordInStatusBar() const { return showPassword_; }
+    QString CopiedPasswordDigest() const { return copiedDigest_; }
+    void setCopiedPasswordDigest(const QString& digest) { copiedDigest_ = digest; }
+
+    // Headers and bar texts follow the current language.
+    void retranslate();
+
+    // Event handlers, wired to the widgets; public so the main window and tests can drive them.
+    void vbalExplorerBarCtl_Main_ItemClick(const QString& key);
+    void ListView_Accounts_ColumnClick(int column);
+    void ListView_Accounts_ItemClick();
+    void ListView_Accounts_DblClick(int row);
+    void ListView_Accounts_MouseUp(Qt::MouseButton button, const QPoint& globalPos);
+    void StatusBar_QX_PanelDblClick(int panel);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    VaultEngine& engine();
+    bool fileIsOpen();
+    std::optional<QString> selectedKey() const;
+    QString categoryCaption(int code) const;
+    void notice(const QString& text);
+
+    AppServices& services_;
+    BrowserHost& host_;
+    ExplorerBar* bar_;
+    AccountListView* list_;
+    QStatusBar* status_;
+    QLabel* panel1_;
+    QLabel* panel2_;
+    int currentCategory_ = 0;
+    bool showPassword_ = false;
+    QString copiedDigest_;
+    std::array<std::optional<int>, 13> counts_{}; // by category code; none until counted
+};
