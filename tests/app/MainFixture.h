@@ -97,6 +97,30 @@ struct MainFixture {
         QVERIFY(e.SaveFile());
     }
 
+    // A vault on disk, opened through the master password dialog.
+    Main& startWithOpenVault(const QString& name = "a.qx", const QString& password = "secret1") {
+        makeVault(name, password);
+        start();
+        main->OpenGivenFile(path(name));
+        enterPassword(password);
+        return *main;
+    }
+
+    // An account stored in the open file but not yet written, as an edit form leaves it.
+    void addUnsavedAccount(const QString& description) {
+        AccountRecord r;
+        r.Description = description;
+        r.AccountName = "me";
+        QVERIFY(engine().PutRecord(r));
+        main->set_Modified(true);
+    }
+
+    // How many accounts the file on disk holds, read by an engine of its own.
+    int accountsOnDisk(const QString& name = "a.qx", const QString& password = "secret1") const {
+        FileVaultEngine check(KdfLimits::cheapest());
+        return check.OpenFile(path(name), password) ? check.AccountCount() : -1;
+    }
+
     // Creates a new vault through File, New and the master password dialog.
     void createThroughWindow(const QString& name, const QString& password) {
         files.choose(path(name));

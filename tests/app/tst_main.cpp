@@ -153,8 +153,7 @@ void TestMain::newFileConfirmationRules() {
     QVERIFY(QFile::exists(f.path("new.qx")));
     QCOMPARE(f.prefs.LastOpen(), f.path("new.qx"));
 
-    FileVaultEngine check(KdfLimits::cheapest());
-    QVERIFY(check.OpenFile(f.path("new.qx"), "abcde"));
+    QCOMPARE(f.accountsOnDisk("new.qx", "abcde"), 0);
 }
 
 void TestMain::newOverExistingFile() {
@@ -212,16 +211,8 @@ void TestMain::openThenCancelLeavesNothingOpen() {
 
 void TestMain::savePromptAnsweredNoThenYes() {
     MainFixture f;
-    f.makeVault("a.qx", "secret1");
-    Main& m = f.start();
-    m.OpenGivenFile(f.path("a.qx"));
-    f.enterPassword("secret1");
-    AccountRecord r;
-    r.Type = 0;
-    r.Description = "added";
-    r.AccountName = "me";
-    QVERIFY(f.engine().PutRecord(r));
-    m.set_Modified(true);
+    Main& m = f.startWithOpenVault();
+    f.addUnsavedAccount("added");
 
     f.prompts.answerNo();
     QVERIFY(m.CloseFile());
@@ -230,49 +221,33 @@ void TestMain::savePromptAnsweredNoThenYes() {
     QVERIFY(!f.engine().IsOpen());
     QVERIFY(m.windowTitle().endsWith(" [modified]"));
     QCOMPARE(m.browser().panelText(1), Text(887));
-    FileVaultEngine check(KdfLimits::cheapest());
-    QVERIFY(check.OpenFile(f.path("a.qx"), "secret1"));
-    QCOMPARE(check.AccountCount(), 0);
+    QCOMPARE(f.accountsOnDisk("a.qx"), 0);
 
     m.OpenGivenFile(f.path("a.qx"));
     f.enterPassword("secret1");
-    QVERIFY(f.engine().PutRecord(r = AccountRecord{}));
-    m.set_Modified(true);
+    f.addUnsavedAccount("again");
     f.prompts.answerYes();
     QVERIFY(m.CloseFile());
     QVERIFY(!m.isModified());
-    QVERIFY(check.OpenFile(f.path("a.qx"), "secret1"));
-    QCOMPARE(check.AccountCount(), 1);
+    QCOMPARE(f.accountsOnDisk(), 1);
 }
 
 void TestMain::exitWithAndWithoutChanges() {
     MainFixture f;
-    f.makeVault("a.qx", "secret1");
-    Main& m = f.start();
-    m.OpenGivenFile(f.path("a.qx"));
-    f.enterPassword("secret1");
+    Main& m = f.startWithOpenVault();
     m.menu_exit_Click();
     QCOMPARE(f.quits, 1);
     QVERIFY(f.prompts.asked.isEmpty());
     QVERIFY(!f.services->hasEngine()); // released at exit
 
     MainFixture g;
-    g.makeVault("a.qx", "secret1");
-    Main& n = g.start();
-    n.OpenGivenFile(g.path("a.qx"));
-    g.enterPassword("secret1");
-    AccountRecord r;
-    r.Description = "x";
-    r.AccountName = "y";
-    QVERIFY(g.engine().PutRecord(r));
-    n.set_Modified(true);
+    Main& n = g.startWithOpenVault();
+    g.addUnsavedAccount("x");
     g.prompts.answerNo(); // "save?" No: the program ends all the same, nothing written
     n.menu_exit_Click();
     QCOMPARE(g.askedPrompts(), QStringList{Text(885)});
     QCOMPARE(g.quits, 1);
-    FileVaultEngine check(KdfLimits::cheapest());
-    QVERIFY(check.OpenFile(g.path("a.qx"), "secret1"));
-    QCOMPARE(check.AccountCount(), 0);
+    QCOMPARE(g.accountsOnDisk(), 0);
 }
 
 void TestMain::failedSaveIsNeverSuccess() {
@@ -282,11 +257,7 @@ void TestMain::failedSaveIsNeverSuccess() {
     Main& m = f.start();
     m.OpenGivenFile(f.path("home/v.qx"));
     f.enterPassword("secret1");
-    AccountRecord r;
-    r.Description = "x";
-    r.AccountName = "y";
-    QVERIFY(f.engine().PutRecord(r));
-    m.set_Modified(true);
+    f.addUnsavedAccount("x");
     QVERIFY(QDir(f.dir.path()).rename("home", "gone"));
 
     m.menu_save_Click();
@@ -314,9 +285,7 @@ void TestMain::failedSaveIsNeverSuccess() {
     f.prompts.answerYes();
     m.menu_exit_Click();
     QCOMPARE(f.quits, 1);
-    FileVaultEngine check(KdfLimits::cheapest());
-    QVERIFY(check.OpenFile(f.path("home/v.qx"), "secret1"));
-    QCOMPARE(check.AccountCount(), 1);
+    QCOMPARE(f.accountsOnDisk("home/v.qx"), 1);
 }
 
 void TestMain::closingTheWindowAsksFirst() {
@@ -336,23 +305,14 @@ void TestMain::closingTheWindowAsksFirst() {
 
 void TestMain::newWhileModifiedAsksToSaveFirst() {
     MainFixture f;
-    f.makeVault("a.qx", "secret1");
-    Main& m = f.start();
-    m.OpenGivenFile(f.path("a.qx"));
-    f.enterPassword("secret1");
-    AccountRecord r;
-    r.Description = "unsaved";
-    r.AccountName = "me";
-    QVERIFY(f.engine().PutRecord(r));
-    m.set_Modified(true);
+    f.startWithOpenVault();
+    f.addUnsavedAccount("unsaved");
 
     f.prompts.answerYes(); // save the open file before the new one replaces it
     f.createThroughWindow("b.qx", "other1");
     QVERIFY(f.askedPrompts().contains(Text(885)));
     QCOMPARE(f.engine().CurrentFileName(), u"b.qx");
-    FileVaultEngine check(KdfLimits::cheapest());
-    QVERIFY(check.OpenFile(f.path("a.qx"), "secret1"));
-    QCOMPARE(check.AccountCount(), 1);
+    QCOMPARE(f.accountsOnDisk("a.qx"), 1);
 }
 
 void TestMain::createFailureKeepsTheDialog() {
@@ -448,10 +408,7 @@ void TestMain::windowsCarryEveryControlTheLanguageFileNames() {
 
 void TestMain::openFormsAreStoredBeforeTheFileIsSaved() {
     MainFixture f;
-    f.makeVault("a.qx", "secret1");
-    Main& m = f.start();
-    m.OpenGivenFile(f.path("a.qx"));
-    f.enterPassword("secret1");
+    Main& m = f.startWithOpenVault();
     m.commands().newAccountOf(Banks);
     EditForm* form = m.commands().openForm(Banks);
     QVERIFY(form);
@@ -464,9 +421,7 @@ void TestMain::openFormsAreStoredBeforeTheFileIsSaved() {
     m.menu_exit_Click();
     QCOMPARE(f.askedPrompts(), (QStringList{Text(924), Text(885)}));
     QCOMPARE(f.quits, 1);
-    FileVaultEngine check(KdfLimits::cheapest());
-    QVERIFY(check.OpenFile(f.path("a.qx"), "secret1"));
-    QCOMPARE(check.AccountCount(), 1);
+    QCOMPARE(f.accountsOnDisk("a.qx"), 1);
 }
 
 QTEST_MAIN(TestMain)
