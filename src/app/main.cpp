@@ -63,7 +63,8 @@ int main(int argc, char* argv[]) {
     paths.languageFile = findBesideOrInstalled(exeBase + QStringLiteral(".lan"));
     paths.skinFile = findBesideOrInstalled(QStringLiteral("winaqua.skn"));
     paths.settingsFile =
-        settingsFilePath(exeDir, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+        settingsFilePath(exeDir, QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                     QStringLiteral("/Vantrel"));
 
     SystemClock clock;
     KW_ini ini(paths.settingsFile);
