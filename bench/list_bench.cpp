@@ -1,0 +1,263 @@
+// Plain-timing benchmark of the account list on vaults of 10,000 and 100,000 accounts, offscreen.
+//
+// Prints one "name value" line per figure, times in milliseconds (median of several runs):
+//   list_getrecords_<N>  GetRecords(99) alone, the engine's share of a fill
+//   list_fill_<N>        ListAccounts(99) until the rows are in the view, painted, first row selected
+//   list_populate_<N>    Populate_ListView alone, with the records already fetched (the list's share)
+//   list_sort_<N>        one click on the "Description" header (sort and repaint)
+//   list_sort_type_<N>   one click on the "Type" header (few distinct values, many ties)
+//   ..._cpu_<N>          the same step in CPU time of this process, less sensitive to a busy machine
+//   list_rss_mb_<N>      resident memory after the fill, MiB (the vault's accounts included)
+//   list_base_rss_mb_<N> resident memory before the first fill, MiB
+//   list_peak_rss_mb_<N> peak resident memory of the run, MiB
+//
+//   list_bench              both sizes, each in a fresh process so memory figures stay apart
+//   list_bench --size N     one size in this process
+
+#include "AccountListView.h"
+#include "Browser.h"
+#include "BrowserHost.h"
+#include "Categories.h"
+#include "Clock.h"
+#include "FileVaultEngine.h"
+#include "MainApi.h"
+#include "Prompts.h"
+#include "Settings.h"
+#include "SharedForm.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QProcess>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+[[noreturn]] void fail(const char* what) {
+    std::fprintf(stderr, "list_bench: %s\n", what);
+    std::exit(1);
+}
+
+using SteadyClock = std::chrono::steady_clock;
+
+double msSince(SteadyClock::time_point start) {
+    return std::chrono::duration<double, std::milli>(SteadyClock::now() - start).count();
+}
+
+// Wall and CPU time of one step.
+struct Timer {
+    SteadyClock::time_point wall = SteadyClock::now();
+    std::clock_t cpu = std::clock();
+    double wallMs() const { return msSince(wall); }
+    double cpuMs() const { return double(std::clock() - cpu) * 1000.0 / CLOCKS_PER_SEC; }
+};
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+void report(const QString& name, double value) {
+    std::printf("%s %.1f\n", qPrintable(name), value);
+    std::fflush(stdout);
+}
+
+// VmRSS / VmHWM of this process in MiB.
+double procStatusMb(const char* field) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray prefix = QByteArray(field) + ':';
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+class Rng {
+public:
+    explicit Rng(quint64 seed) : state_(seed) {}
+    quint64 next() {
+        quint64 z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    int below(int n) { return int(next() % quint64(n)); }
+    template <size_t N> QString pick(const char* const (&list)[N]) {
+        return QString::fromUtf8(list[below(int(N))]);
+    }
+
+private:
+    quint64 state_;
+};
+
+const char* const kWords[] = {"Home",  "work",   "Bank",   "mail", "Shop",   "forum",
+                              "Cloud", "router", "Office", "game", "Travel", "school",
+                              "Café",  "music",  "Video",  "news", "Garden", "Ärzte"};
+const char* const kNames[] = {"joe", "Anna",  "m.rossi", "admin", "Łukasz",
+                              "lee", "sam.k", "Zoë",     "root",  "bob"};
+
+AccountRecord account(Rng& rng, int i) {
+    AccountRecord r;
+    r.Type = rng.below(CategoryCountTotal);
+    r.Description =
+        rng.pick(kWords) + QLatin1Char(' ') + rng.pick(kWords) + QLatin1Char(' ') + QString::number(i);
+    r.AccountName = rng.pick(kNames) + QString::number(rng.below(100000));
+    r.Password = QStringLiteral("pw-%1-%2").arg(i).arg(rng.next() % 1000000);
+    r.Notes = QStringLiteral("Some notes about account %1").arg(i);
+    r.WebsiteUrl = QStringLiteral("https://example.org/%1").arg(i);
+    r.ExpirationPwd = NoDate;
+    return r;
+}
+
+class NullHost final : public BrowserHost {
+public:
+    void UpdateContextMenus() override { ++menuUpdates; }
+    void popupContextMenu(const QPoint&) override {}
+    void OpenAccountForm(int, int, bool) override {}
+    void runBarTask(const QString&) override {}
+    int menuUpdates = 0;
+};
+
+int runOneSize(int n) {
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        fail("no temporary folder");
+    KW_ini ini(dir.filePath(QStringLiteral("QX.ini")));
+    SharedForm::instance().KW_ini_1().setDefaultFile(ini.defaultFile());
+    SystemClock clock;
+    Preferences prefs(ini, clock, dir.path());
+    UserStore store(dir.filePath(QStringLiteral("user.ini")));
+    ScriptedPrompts prompts;
+    AppServices services([] { return std::make_unique<FileVaultEngine>(KdfLimits::cheapest()); }, prefs,
+                         store, prompts, clock);
+    VaultEngine& engine = services.engine();
+    if (!engine.CreateFile(dir.filePath(QStringLiteral("bench.qx")), QStringLiteral("bench master password")))
+        fail("cannot create the vault");
+    Rng rng(20240601);
+    for (int i = 0; i < n; ++i) {
+        AccountRecord r = account(rng, i);
+        if (!engine.PutRecord(r))
+            fail("PutRecord refused an account");
+    }
+
+    QWidget window;
+    window.setObjectName(QStringLiteral("Main"));
+    NullHost host;
+    Browser browser(services, host, &window);
+    auto* rows = new QHBoxLayout;
+    rows->addWidget(browser.categoryBar());
+    rows->addWidget(browser.accountList(), 1);
+    auto* outer = new QVBoxLayout(&window);
+    outer->addLayout(rows, 1);
+    outer->addWidget(browser.statusBar());
+    browser.BuildBar();
+    browser.SetupAccountColumns();
+    browser.UpdateBar();
+    window.resize(681, 520);
+    window.show();
+    QApplication::processEvents();
+
+    const QString suffix = QLatin1Char('_') + QString::number(n);
+    {
+        std::vector<double> times, cpu;
+        for (int run = 0; run < 3; ++run) {
+            AccountRecords records;
+            const Timer t;
+            engine.GetRecords(records, AllCategories);
+            times.push_back(t.wallMs());
+            cpu.push_back(t.cpuMs());
+        }
+        report(QStringLiteral("list_getrecords") + suffix, median(times));
+        report(QStringLiteral("list_getrecords_cpu") + suffix, median(cpu));
+    }
+    report(QStringLiteral("list_base_rss_mb") + suffix, procStatusMb("VmRSS"));
+
+    std::vector<double> fills, fillsCpu;
+    for (int run = 0; run < 5; ++run) {
+        browser.clearList();
+        QApplication::processEvents();
+        const Timer t;
+        browser.ListAccounts(AllCategories);
+        QApplication::processEvents(); // layout and paint of the filled view
+        fills.push_back(t.wallMs());
+        fillsCpu.push_back(t.cpuMs());
+        if (browser.rowCount() != n || browser.SelectedAccountID() == 0 ||
+            browser.CountSelectedAccounts() != 1)
+            fail("the list was not filled with the first row selected");
+    }
+    report(QStringLiteral("list_fill") + suffix, median(fills));
+    report(QStringLiteral("list_fill_cpu") + suffix, median(fillsCpu));
+    {
+        AccountRecords records;
+        engine.GetRecords(records, AllCategories);
+        std::vector<double> times, cpu;
+        for (int run = 0; run < 5; ++run) {
+            browser.clearList();
+            QApplication::processEvents();
+            const Timer t;
+            browser.Populate_ListView(records);
+            QApplication::processEvents();
+            times.push_back(t.wallMs());
+            cpu.push_back(t.cpuMs());
+        }
+        report(QStringLiteral("list_populate") + suffix, median(times));
+        report(QStringLiteral("list_populate_cpu") + suffix, median(cpu));
+    }
+    report(QStringLiteral("list_rss_mb") + suffix, procStatusMb("VmRSS"));
+
+    auto timeClicks = [&](const QString& name, int column) {
+        std::vector<double> times, cpu;
+        for (int run = 0; run < 5; ++run) {
+            const Timer t;
+            browser.ListView_Accounts_ColumnClick(column);
+            QApplication::processEvents();
+            times.push_back(t.wallMs());
+            cpu.push_back(t.cpuMs());
+        }
+        report(name + suffix, median(times));
+        report(name + QStringLiteral("_cpu") + suffix, median(cpu));
+    };
+    timeClicks(QStringLiteral("list_sort"), 1);
+    timeClicks(QStringLiteral("list_sort_type"), 0);
+    report(QStringLiteral("list_peak_rss_mb") + suffix, procStatusMb("VmHWM"));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc == 3 && qstrcmp(argv[1], "--size") == 0) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        const int n = QByteArray(argv[2]).toInt();
+        if (n < 1)
+            fail("the size must be a positive number");
+        return runOneSize(n);
+    }
+    if (argc != 1)
+        fail("usage: list_bench [--size N]");
+    QCoreApplication app(argc, argv);
+    for (int n : {10000, 100000}) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--size"), QString::number(n)});
+        if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+            fail("a measuring run failed");
+    }
+    return 0;
+}

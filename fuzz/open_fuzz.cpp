@@ -1,0 +1,392 @@
+// libFuzzer target for reading vaults. The first input byte picks the entry point, the rest is
+// the data:
+//   0  a whole file, opened with OpenFile (almost always stopped by the header checks or the
+//      authentication tag, which is the point: those must hold against anything)
+//   1  a payload, given straight to decodePayload (the tag keeps random bytes away from the
+//      parser, so it gets fed directly)
+//   2  a payload, sealed into a valid file under the fuzz password and opened, so the engine's
+//      operations run on whatever the parser accepted
+// `open_fuzz --write-seeds DIR` writes a small starting corpus of real vaults and payloads.
+
+#include "AccountRecord.h"
+#include "Categories.h"
+#include "FileVaultEngine.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <sodium.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <utility>
+
+namespace {
+
+const QString kPassword = QStringLiteral("fuzz password");
+
+// File layout: magic, version, header size, KDF id, 3 zero bytes, ops limit, memory limit,
+// salt, nonce; then the sealed payload with the header as associated data.
+constexpr int kHeaderBytes = 72;
+constexpr int kOpsAt = 16, kMemAt = 24, kSaltAt = 32, kNonceAt = 48;
+constexpr int kKeyBytes = crypto_aead_xchacha20poly1305_ietf_KEYBYTES;
+
+[[noreturn]] void failure(const char* what) {
+    std::fprintf(stderr, "open_fuzz: %s\n", what);
+    std::abort();
+}
+void check(bool ok, const char* what) {
+    if (!ok)
+        failure(what);
+}
+
+quint64 readLe(const uint8_t* p, int bytes) {
+    quint64 v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | p[i];
+    return v;
+}
+void writeLe(char* p, quint64 v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        p[i] = char(v >> (8 * i));
+}
+
+bool sameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+bool sameAccount(const StoredAccount& a, const StoredAccount& b) {
+    // Dates compare by bits: a NaN read from a file must come back as the same NaN.
+    return a.id == b.id && a.type == b.type && sameBits(a.expirationPwd, b.expirationPwd) &&
+           sameBits(a.recordDate, b.recordDate) && a.reserved == b.reserved && a.myAccount == b.myAccount &&
+           a.fieldCount == b.fieldCount && a.packed == b.packed;
+}
+
+bool sameContents(const VaultContents& a, const VaultContents& b) {
+    if (a.nextId != b.nextId || a.accounts.size() != b.accounts.size())
+        return false;
+    for (size_t i = 0; i < a.accounts.size(); ++i) {
+        if (!sameAccount(a.accounts[i], b.accounts[i]))
+            return false;
+    }
+    return true;
+}
+
+
+// AccountRecord's == says NaN differs from itself, and a file may hold NaN dates.
+bool sameRecord(const AccountRecord& a, const AccountRecord& b) {
+    for (const AccountField& f : accountFields()) {
+        if (f.kind == FieldKind::String && a.*f.text != b.*f.text)
+            return false;
+    }
+    return a.ID == b.ID && a.Type == b.Type && sameBits(a.ExpirationPwd, b.ExpirationPwd) &&
+           sameBits(a.RecordDate, b.RecordDate) && a.Reserved == b.Reserved && a.MyAccount == b.MyAccount;
+}
+
+// What every accepted payload must satisfy, whatever bytes it came from.
+void checkContents(const VaultContents& c) {
+    const int stringFields = int(accountStringFields().size());
+    qint64 lastId = 0;
+    for (const StoredAccount& a : c.accounts) {
+        check(a.id > lastId && quint32(a.id) < c.nextId, "identifiers not ascending or not below nextId");
+        check(isCategoryCode(a.type), "accepted an unknown category");
+        lastId = a.id;
+        const QChar* p = a.packed.constData();
+        qsizetype text = 3 * qsizetype(a.fieldCount);
+        check(a.packed.size() >= text, "packed account shorter than its field table");
+        int lastField = -1;
+        for (int i = 0; i < a.fieldCount; ++i) {
+            const int number = p[3 * i].unicode();
+            const qsizetype len = (qsizetype(p[3 * i + 1].unicode()) << 16) | p[3 * i + 2].unicode();
+            check(number > lastField && number < stringFields, "field numbers not ascending or out of range");
+            check(len > 0, "an empty text was kept");
+            lastField = number;
+            text += len;
+        }
+        check(text == a.packed.size(), "packed texts do not add up to the packed length");
+    }
+}
+
+// Read-only operations of an open engine on contents nobody chose.
+void exerciseOpenEngine(FileVaultEngine& engine, const uint8_t* data, size_t size) {
+    const int count = engine.AccountCount();
+    int sum = 0;
+    for (int category = 0; category < CategoryCountTotal; ++category)
+        sum += engine.CategoryCount(category);
+    check(sum == count, "category counts do not add up to the account count");
+
+    AccountRecords all;
+    check(engine.GetRecords(all, AllCategories) == count && int(all.size()) == count,
+          "GetRecords lost accounts");
+    for (size_t i = 1; i < all.size(); ++i)
+        check(all[i - 1].Description.compare(all[i].Description, Qt::CaseInsensitive) <= 0,
+              "listing not in description order");
+    for (size_t i = 0; i < all.size() && i < 8; ++i) {
+        AccountRecord one;
+        engine.GetRecord(all[i].ID, AllCategories, one);
+        check(sameRecord(one, all[i]), "GetRecord differs from the listing");
+        engine.GetWebAddress(all[i].ID, all[i].Type);
+        QString owner;
+        if (!all[i].Password.isEmpty())
+            check(engine.PasswordInUse(all[i].Password, owner, 0), "an account's own password is not in use");
+    }
+
+    // Search for a few bytes of the input itself, so hits and near misses both happen.
+    const QString needle =
+        QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(std::min<size_t>(size, 3)));
+    AccountRecords found;
+    check(engine.FindRecords(needle, found) <= count, "FindRecords found more accounts than exist");
+    QString owner;
+    engine.PasswordInUse(needle, owner, 0);
+}
+
+struct Fixture {
+    QTemporaryDir dir;
+    QString fuzzPath;
+    QString goodPath;
+    FileVaultEngine engine{KdfLimits::cheapest()};
+    unsigned char salt[crypto_pwhash_SALTBYTES] = {};
+    unsigned char key[kKeyBytes] = {};
+
+    Fixture() {
+        check(dir.isValid(), "no temporary folder");
+        fuzzPath = dir.filePath(QStringLiteral("input.vtl"));
+        goodPath = dir.filePath(QStringLiteral("good.vtl"));
+        // A vault to hold open before each whole-file attempt, so a failed open must close it.
+        check(engine.CreateFile(goodPath, kPassword), "cannot create the reference vault");
+        AccountRecord r;
+        r.Type = Banks;
+        r.Description = QStringLiteral("Reference");
+        r.Password = QStringLiteral("pw");
+        check(engine.PutRecord(r) && engine.SaveFile(), "cannot fill the reference vault");
+        engine.CloseFile();
+
+        std::memset(salt, 0x5A, sizeof salt);
+        const QByteArray utf8 = kPassword.toUtf8();
+        const KdfLimits cheap = KdfLimits::cheapest();
+        check(crypto_pwhash(key, sizeof key, utf8.constData(), quint64(utf8.size()), salt, cheap.opsLimit,
+                            size_t(cheap.memLimit), crypto_pwhash_ALG_ARGON2ID13) == 0,
+              "key derivation failed");
+    }
+
+    // A valid vault file around the payload, sealed with the fuzz password's key.
+    QByteArray seal(const uint8_t* payload, size_t size) const {
+        QByteArray file(kHeaderBytes + qsizetype(size) + crypto_aead_xchacha20poly1305_ietf_ABYTES, '\0');
+        char* h = file.data();
+        std::memcpy(h, "VNTRLQX", 8);
+        writeLe(h + 8, 1, 2);
+        writeLe(h + 10, kHeaderBytes, 2);
+        h[12] = 2; // Argon2id
+        const KdfLimits cheap = KdfLimits::cheapest();
+        writeLe(h + kOpsAt, cheap.opsLimit, 8);
+        writeLe(h + kMemAt, cheap.memLimit, 8);
+        std::memcpy(h + kSaltAt, salt, sizeof salt);
+        std::memset(h + kNonceAt, 0x11, crypto_aead_xchacha20poly1305_ietf_NPUBBYTES);
+        auto* u = reinterpret_cast<unsigned char*>(h);
+        unsigned long long sealed = 0;
+        crypto_aead_xchacha20poly1305_ietf_encrypt(u + kHeaderBytes, &sealed, payload, size, u, kHeaderBytes,
+                                                   nullptr, u + kNonceAt, key);
+        return file;
+    }
+
+    void writeInput(const QByteArray& bytes) const {
+        QFile f(fuzzPath);
+        check(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size(),
+              "cannot write the input file");
+    }
+};
+
+Fixture& fixture() {
+    static Fixture* f = new Fixture; // never destroyed: libFuzzer may exit from any thread
+    return *f;
+}
+
+// A header that passes the limit checks but asks for a costly derivation is a valid file; deriving
+// it on every run would only slow the fuzzer down, so such inputs are skipped.
+bool costlyDerivation(const uint8_t* file, size_t size) {
+    if (size < size_t(kHeaderBytes))
+        return false;
+    const quint64 ops = readLe(file + kOpsAt, 8), mem = readLe(file + kMemAt, 8);
+    const bool allowed = ops >= crypto_pwhash_OPSLIMIT_MIN && ops <= MaxKdfOpsLimit &&
+                         mem >= crypto_pwhash_MEMLIMIT_MIN && mem <= MaxKdfMemLimit;
+    return allowed && (ops > 4 || mem > (quint64(1) << 20));
+}
+
+void wholeFile(const uint8_t* data, size_t size) {
+    if (costlyDerivation(data, size))
+        return;
+    Fixture& fx = fixture();
+    check(fx.engine.OpenFile(fx.goodPath, kPassword), "the reference vault does not open");
+    fx.writeInput(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    if (fx.engine.OpenFile(fx.fuzzPath, kPassword)) {
+        exerciseOpenEngine(fx.engine, data, size);
+    } else {
+        check(!fx.engine.IsOpen() && fx.engine.CurrentFilePath().isEmpty() &&
+                  fx.engine.CurrentFileName().isEmpty(),
+              "a failed OpenFile left a file open");
+        bool threw = false;
+        try {
+            fx.engine.AccountCount();
+        } catch (const VaultError&) {
+            threw = true;
+        }
+        check(threw, "operations work after a failed OpenFile");
+    }
+    fx.engine.CloseFile();
+}
+
+void payload(const uint8_t* data, size_t size) {
+    VaultContents contents;
+    contents.accounts.resize(1); // a failed decode must leave no accounts behind
+    if (!decodePayload(QByteArrayView(data, qsizetype(size)), contents)) {
+        check(contents.accounts.empty(), "a failed decode left accounts");
+        return;
+    }
+    checkContents(contents);
+    // Whatever was accepted must survive a save and a reopen unchanged.
+    const QByteArray again = encodePayload(contents);
+    VaultContents reread;
+    check(decodePayload(again, reread), "a re-encoded payload does not decode");
+    check(sameContents(contents, reread), "a re-encoded payload decodes differently");
+    check(encodePayload(reread) == again, "encoding is not stable");
+}
+
+void sealedPayload(const uint8_t* data, size_t size) {
+    Fixture& fx = fixture();
+    fx.writeInput(fx.seal(data, size));
+    VaultContents contents;
+    const bool decodes = decodePayload(QByteArrayView(data, qsizetype(size)), contents);
+    const bool opens = fx.engine.OpenFile(fx.fuzzPath, kPassword);
+    check(opens == decodes, "OpenFile and decodePayload disagree on an authentic file");
+    if (opens) {
+        check(fx.engine.AccountCount() == int(contents.accounts.size()), "OpenFile lost accounts");
+        exerciseOpenEngine(fx.engine, data, size);
+    }
+    fx.engine.CloseFile();
+}
+
+// ---- seeds --------------------------------------------------------------------------------------
+
+StoredAccount account(qint32 id, int type, std::initializer_list<std::pair<int, QString>> fields) {
+    StoredAccount a;
+    a.id = id;
+    a.type = type;
+    a.expirationPwd = NoDate;
+    a.recordDate = 45500.25;
+    QString texts;
+    for (const auto& [number, text] : fields) {
+        a.packed += QChar(char16_t(number));
+        a.packed += QChar(char16_t(quint64(text.size()) >> 16));
+        a.packed += QChar(char16_t(text.size() & 0xFFFF));
+        texts += text;
+        ++a.fieldCount;
+    }
+    a.packed += texts;
+    return a;
+}
+
+int fieldNumber(const char* name) {
+    const auto fields = accountStringFields();
+    const int index = accountFieldIndex(QString::fromLatin1(name));
+    check(index >= 0, "unknown field");
+    QString AccountRecord::*member = accountFields()[size_t(index)].text;
+    return int(std::find(fields.begin(), fields.end(), member) - fields.begin());
+}
+
+void writeSeed(const QString& dir, const QString& name, char selector, const QByteArray& bytes) {
+    QFile f(QDir(dir).filePath(name));
+    check(f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+              f.write(QByteArray(1, selector) + bytes) == bytes.size() + 1,
+          "cannot write a seed");
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    check(f.open(QIODevice::ReadOnly), "cannot read a vault");
+    return f.readAll();
+}
+
+void writeSeeds(const QString& dir) {
+    check(QDir().mkpath(dir), "cannot make the corpus folder");
+    QTemporaryDir tmp;
+    check(tmp.isValid(), "no temporary folder");
+
+    FileVaultEngine engine(KdfLimits::cheapest());
+    const QString empty = tmp.filePath(QStringLiteral("empty.vtl"));
+    check(engine.CreateFile(empty, kPassword), "cannot create a vault");
+    writeSeed(dir, QStringLiteral("file-empty"), 0, fileBytes(empty));
+
+    const QString some = tmp.filePath(QStringLiteral("some.vtl"));
+    check(engine.CreateFile(some, kPassword), "cannot create a vault");
+    AccountRecord web;
+    web.Type = WebSites;
+    web.Description = QStringLiteral("Mail ü€😀");
+    web.AccountName = QStringLiteral("anna");
+    web.Password = QStringLiteral("s3cret!");
+    web.WebsiteUrl = QStringLiteral("https://example.com");
+    web.Notes = QStringLiteral("two\nlines");
+    AccountRecord card;
+    card.Type = CreditCards;
+    card.Description = QStringLiteral("card");
+    card.CardNumber = QStringLiteral("4111111111111111");
+    card.CardPin = QStringLiteral("1234");
+    card.MyAccount = true;
+    check(engine.PutRecord(web) && engine.PutRecord(card) && engine.SaveFile(), "cannot fill a vault");
+    writeSeed(dir, QStringLiteral("file-two"), 0, fileBytes(some));
+    engine.CloseFile();
+
+    VaultContents c;
+    c.nextId = 5;
+    c.accounts.push_back(account(1, WebSites,
+                                 {{fieldNumber("WebsiteUrl"), QStringLiteral("https://a.example")},
+                                  {fieldNumber("Description"), QStringLiteral("Alpha")},
+                                  {fieldNumber("Password"), QStringLiteral("pw")}}));
+    c.accounts.push_back(account(3, Banks,
+                                 {{fieldNumber("BankName"), QStringLiteral("Bänk")},
+                                  {fieldNumber("Description"), QStringLiteral("beta 😀")},
+                                  {fieldNumber("Notes"), QStringLiteral("n")}}));
+    const QByteArray payloadBytes = encodePayload(c);
+    writeSeed(dir, QStringLiteral("payload-two"), 1, payloadBytes);
+    writeSeed(dir, QStringLiteral("sealed-two"), 2, payloadBytes);
+    const QByteArray emptyPayload = encodePayload(VaultContents{});
+    writeSeed(dir, QStringLiteral("payload-empty"), 1, emptyPayload);
+    writeSeed(dir, QStringLiteral("sealed-empty"), 2, emptyPayload);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    if (sodium_init() < 0)
+        failure("libsodium did not start");
+    for (int i = 1; i + 1 < *argc; ++i) {
+        if (std::strcmp((*argv)[i], "--write-seeds") == 0) {
+            writeSeeds(QString::fromLocal8Bit((*argv)[i + 1]));
+            std::exit(0);
+        }
+    }
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0)
+        return 0;
+    switch (data[0] % 3) {
+    case 0:
+        wholeFile(data + 1, size - 1);
+        break;
+    case 1:
+        payload(data + 1, size - 1);
+        break;
+    default:
+        sealedPayload(data + 1, size - 1);
+        break;
+    }
+    return 0;
+}
