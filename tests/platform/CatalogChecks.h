@@ -6,21 +6,14 @@
 
 #include "TextCatalog.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QDirIterator>
 #include <QFile>
-#include <QGroupBox>
-#include <QLabel>
 #include <QMap>
 #include <QMenu>
 #include <QRegularExpression>
-#include <QSet>
-#include <QStackedWidget>
 #include <QTabWidget>
 #include <QWidget>
-
-#include <algorithm>
 
 namespace catalog_checks {
 
@@ -36,34 +29,34 @@ inline bool livesOn(QObject* object, const QWidget* window) {
 }
 
 inline QList<QObject*> controlsNamed(QWidget* window, const QString& name) {
-    QList<QObject*> found;
-    for (QObject* object : window->findChildren<QObject*>(name))
-        if (livesOn(object, window))
-            found.append(object);
+    QList<QObject*> found = window->findChildren<QObject*>(name);
+    found.removeIf([window](QObject* object) { return !livesOn(object, window); });
     return found;
 }
 
-// Everything a catalog entry can change on one object.
+// Everything a catalog entry can change on one object: its caption, whatever it is called,
+// its tooltip, and for a menu or a tab page the tooltip and tab texts shown elsewhere.
 inline QStringList visibleTexts(QObject* object) {
-    if (auto* action = qobject_cast<QAction*>(object))
-        return {action->text(), action->toolTip()};
+    QStringList texts;
+    for (const char* property : {"text", "title", "windowTitle", "toolTip"})
+        texts.append(object->property(property).toString());
     if (auto* menu = qobject_cast<QMenu*>(object))
-        return {menu->title(), menu->menuAction()->toolTip()};
-    if (auto* button = qobject_cast<QAbstractButton*>(object))
-        return {button->text(), button->toolTip()};
-    if (auto* label = qobject_cast<QLabel*>(object))
-        return {label->text(), label->toolTip()};
-    if (auto* box = qobject_cast<QGroupBox*>(object))
-        return {box->title(), box->toolTip()};
-    if (auto* widget = qobject_cast<QWidget*>(object)) {
-        QStringList texts{widget->windowTitle(), widget->toolTip()};
-        if (auto* stack = qobject_cast<QStackedWidget*>(widget->parentWidget()))
-            if (auto* tabs = qobject_cast<QTabWidget*>(stack->parentWidget());
-                tabs && tabs->indexOf(widget) >= 0)
-                texts << tabs->tabText(tabs->indexOf(widget)) << tabs->tabToolTip(tabs->indexOf(widget));
-        return texts;
-    }
-    return {};
+        texts.append(menu->menuAction()->toolTip());
+    if (auto* page = qobject_cast<QWidget*>(object); page && page->parentWidget())
+        if (auto* tabs = qobject_cast<QTabWidget*>(page->parentWidget()->parentWidget());
+            tabs && tabs->indexOf(page) >= 0)
+            texts << tabs->tabText(tabs->indexOf(page)) << tabs->tabToolTip(tabs->indexOf(page));
+    return texts;
+}
+
+// The texts of the window itself, or of every control of that name on it.
+inline QList<QStringList> textsOf(QWidget* window, const QString& name) {
+    if (name == window->objectName())
+        return {visibleTexts(window)};
+    QList<QStringList> texts;
+    for (QObject* object : controlsNamed(window, name))
+        texts.append(visibleTexts(object));
+    return texts;
 }
 
 } // namespace catalog_checks
@@ -72,38 +65,28 @@ inline QStringList visibleTexts(QObject* object) {
 // does not have, so their texts would never show.
 inline QStringList missingControls(const TextCatalog& catalog, const QString& language, QWidget* window) {
     QStringList missing;
-    for (const QString& name : catalog.controlNames(language, window->objectName())) {
+    for (const QString& name : catalog.controlNames(language, window->objectName()))
         if (name != window->objectName() && catalog_checks::controlsNamed(window, name).isEmpty())
             missing.append(name);
-    }
     return missing;
 }
 
-// Applies the language to the window and returns the names of the controls whose caption or
-// tooltip changed. A freshly built window applied with English should give an empty list: its
-// design texts and the file's English agree.
+// Applies the language to the window and returns, sorted, the names of the controls (and the
+// window) whose caption or tooltip changed. A freshly built window applied with English should
+// give an empty list: its design texts and the file's English agree.
 inline QStringList textsChangedBy(const TextCatalog& catalog, const QString& language, QWidget* window) {
-    QMap<QString, QList<QStringList>> before;
-    const QString windowName = window->objectName();
-    before[windowName].append(catalog_checks::visibleTexts(window));
-    for (const QString& name : catalog.controlNames(language, windowName))
-        if (name != windowName)
-            for (QObject* object : catalog_checks::controlsNamed(window, name))
-                before[name].append(catalog_checks::visibleTexts(object));
-
+    QStringList names = catalog.controlNames(language, window->objectName());
+    names.append(window->objectName());
+    names.removeDuplicates();
+    names.sort();
+    QList<QList<QStringList>> before;
+    for (const QString& name : names)
+        before.append(catalog_checks::textsOf(window, name));
     catalog.ApplyTexts(QStringLiteral("Vantrel"), window, language);
-
     QStringList changed;
-    for (auto it = before.cbegin(); it != before.cend(); ++it) {
-        QList<QStringList> after;
-        if (it.key() == windowName)
-            after.append(catalog_checks::visibleTexts(window));
-        else
-            for (QObject* object : catalog_checks::controlsNamed(window, it.key()))
-                after.append(catalog_checks::visibleTexts(object));
-        if (after != it.value())
-            changed.append(it.key());
-    }
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (catalog_checks::textsOf(window, names.at(i)) != before.at(i))
+            changed.append(names.at(i));
     return changed;
 }
 
@@ -112,21 +95,18 @@ inline QStringList textsChangedBy(const TextCatalog& catalog, const QString& lan
 inline QStringList identifiersAskedFor(const QString& folder) {
     static const QRegularExpression call(QStringLiteral(
         R"re((?<![A-Za-z0-9_])(?:Text\(\s*(\d+)\s*\)|GetText\(\s*(?:QStringLiteral\(\s*)?"(\d+)"))re"));
-    QSet<QString> ids;
+    QMap<int, QString> ids; // sorted by number
     QDirIterator files(folder, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
                        QDirIterator::Subdirectories);
     while (files.hasNext()) {
         QFile file(files.next());
         if (!file.open(QIODevice::ReadOnly))
             continue;
-        const QString source = QString::fromUtf8(file.readAll());
-        for (auto match = call.globalMatch(source); match.hasNext();) {
+        for (auto match = call.globalMatch(QString::fromUtf8(file.readAll())); match.hasNext();) {
             const auto m = match.next();
-            ids.insert(m.captured(1).isEmpty() ? m.captured(2) : m.captured(1));
+            const QString id = m.captured(1).isEmpty() ? m.captured(2) : m.captured(1);
+            ids.insert(id.toInt(), id);
         }
     }
-    QStringList sorted(ids.begin(), ids.end());
-    std::sort(sorted.begin(), sorted.end(),
-              [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
-    return sorted;
+    return ids.values();
 }
