@@ -3,13 +3,12 @@
 #include "AutomationDate.h"
 #include "Categories.h"
 
-#include <QCborStreamReader>
-#include <QCborStreamWriter>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <sodium.h>
 
@@ -218,150 +217,217 @@ bool fsyncFolderOf(const QString& path) {
 // CBOR: [nextId, [account, ...]] where each account is
 // [id, type, expirationPwd, recordDate, reserved, myAccount, fieldNumber, text, fieldNumber, text, ...]
 // Field numbers are positions among the record's string fields and must never be renumbered.
-
-QByteArray encodePayload(const VaultContents& contents) {
-    QByteArray out;
-    out.reserve(qsizetype(contents.accounts.size()) * 512 + 64);
-    QCborStreamWriter w(&out);
-    w.startArray(2);
-    w.append(quint64(contents.nextId));
-    w.startArray(quint64(contents.accounts.size()));
-    for (const StoredAccount& a : contents.accounts) {
-        w.startArray(6 + 2 * quint64(a.fieldCount));
-        w.append(qint64(a.id));
-        w.append(qint64(a.type));
-        w.append(a.expirationPwd);
-        w.append(a.recordDate);
-        w.append(a.reserved);
-        w.append(a.myAccount);
-        forEachField(a, [&](const PackedField& f) {
-            w.append(quint64(f.number));
-            w.append(f.text);
-            return true;
-        });
-        w.endArray();
-    }
-    w.endArray();
-    w.endArray();
-    return out;
-}
+// Only what we write is read back: definite lengths, 64-bit doubles, minimal integer heads
+// not required. A general CBOR library costs several times the decryption on a big vault.
 
 namespace {
 
-bool readInt(QCborStreamReader& r, qint64& v) {
-    if (!r.isInteger())
-        return false;
-    v = r.toInteger();
-    return r.next();
-}
-bool readDouble(QCborStreamReader& r, double& v) {
-    if (!r.isDouble())
-        return false;
-    v = r.toDouble();
-    return r.next();
-}
-
-// Appends a UTF-8 text string's characters to out, with no intermediate allocations.
-bool readText(QCborStreamReader& r, QByteArray& scratch, std::u16string& out, qsizetype& length) {
-    if (!r.isString())
-        return false;
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const size_t start = out.size();
-    while (true) {
-        const qsizetype chunk = r.currentStringChunkSize();
-        if (chunk < 0)
-            break;
-        if (scratch.size() < chunk)
-            scratch.resize(chunk);
-        const auto res = r.readStringChunk(scratch.data(), chunk);
-        if (res.status == QCborStreamReader::Error)
-            return false;
-        if (res.status == QCborStreamReader::EndOfString)
-            break;
-        const size_t at = out.size();
-        out.resize(at + size_t(res.data));
-        QChar* begin = reinterpret_cast<QChar*>(out.data());
-        QChar* end = decoder.appendToBuffer(begin + at, QByteArrayView(scratch.constData(), res.data));
-        out.resize(size_t(end - begin));
+// Writes into a buffer sized for the worst case beforehand, so nothing reallocates (and leaves
+// a stray copy of the plaintext on the heap) and no write checks capacity.
+class PayloadWriter {
+public:
+    explicit PayloadWriter(char* at) : p_(at) {}
+    char* position() const { return p_; }
+    void head(int major, quint64 v) { // shortest form
+        const char m = char(major << 5);
+        if (v < 24) {
+            *p_++ = char(m | char(v));
+            return;
+        }
+        const int code = v <= 0xFF ? 0 : v <= 0xFFFF ? 1 : v <= 0xFFFFFFFFu ? 2 : 3;
+        *p_++ = char(m | char(24 + code));
+        for (int i = (1 << code) - 1; i >= 0; --i)
+            *p_++ = char(v >> (8 * i));
     }
-    length = qsizetype(out.size() - start);
-    return r.lastError() == QCborError::NoError;
-}
+    void integer(qint64 v) { v >= 0 ? head(0, quint64(v)) : head(1, quint64(-1 - v)); }
+    void real(double d) {
+        quint64 bits;
+        std::memcpy(&bits, &d, sizeof d);
+        *p_++ = char(0xFB);
+        for (int i = 7; i >= 0; --i)
+            *p_++ = char(bits >> (8 * i));
+    }
+    void boolean(bool b) { *p_++ = b ? char(0xF5) : char(0xF4); }
+    void bytes(const char* data, qsizetype n) {
+        std::memcpy(p_, data, size_t(n));
+        p_ += n;
+    }
+
+private:
+    char* p_;
+};
+
+// Reads the decrypted buffer in place; every length is checked against what is left.
+class PayloadReader {
+public:
+    explicit PayloadReader(QByteArrayView b)
+        : p_(reinterpret_cast<const quint8*>(b.data())), end_(p_ + b.size()) {}
+    bool atEnd() const { return p_ == end_; }
+    bool array(quint64& length) { return head(4, length); }
+    bool integer(qint64& v) {
+        if (p_ == end_ || (*p_ >> 5) > 1)
+            return false;
+        const int major = *p_ >> 5;
+        quint64 arg = 0;
+        if (!head(major, arg) || arg > quint64(std::numeric_limits<qint64>::max()))
+            return false;
+        v = major == 0 ? qint64(arg) : -1 - qint64(arg);
+        return true;
+    }
+    bool real(double& v) {
+        if (end_ - p_ < 9 || *p_ != 0xFB)
+            return false;
+        quint64 bits = 0;
+        for (int i = 1; i <= 8; ++i)
+            bits = (bits << 8) | p_[i];
+        p_ += 9;
+        std::memcpy(&v, &bits, sizeof v);
+        return true;
+    }
+    bool boolean(bool& v) {
+        if (p_ == end_ || (*p_ != 0xF4 && *p_ != 0xF5))
+            return false;
+        v = *p_++ == 0xF5;
+        return true;
+    }
+    bool text(QByteArrayView& utf8) {
+        quint64 length = 0;
+        if (!head(3, length) || length > quint64(end_ - p_))
+            return false;
+        utf8 = QByteArrayView(p_, qsizetype(length));
+        p_ += length;
+        return true;
+    }
+
+private:
+    // A data item's head of the given major type; indefinite lengths and reserved forms fail.
+    bool head(int major, quint64& arg) {
+        if (p_ == end_ || (*p_ >> 5) != major)
+            return false;
+        const int info = *p_ & 31;
+        if (info < 24) {
+            arg = quint64(info);
+            ++p_;
+            return true;
+        }
+        if (info > 27 || end_ - p_ < 1 + (1 << (info - 24)))
+            return false;
+        const int n = 1 << (info - 24);
+        arg = 0;
+        for (int i = 1; i <= n; ++i)
+            arg = (arg << 8) | p_[i];
+        p_ += 1 + n;
+        return true;
+    }
+
+    const quint8* p_;
+    const quint8* end_;
+};
 
 } // namespace
 
+QByteArray encodePayload(const VaultContents& contents) {
+    // Worst case: 9-byte heads and 3 UTF-8 bytes per UTF-16 unit.
+    qsizetype bound = 32, longest = 0;
+    for (const StoredAccount& a : contents.accounts) {
+        bound += 9 * 7 + 18 * a.fieldCount + 3 * a.packed.size();
+        longest = std::max(longest, a.packed.size());
+    }
+    QByteArray out(bound, Qt::Uninitialized);
+    QByteArray utf8(3 * longest, Qt::Uninitialized);
+    QStringEncoder encoder(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
+    PayloadWriter w(out.data());
+    w.head(4, 2);
+    w.head(0, contents.nextId);
+    w.head(4, contents.accounts.size());
+    for (const StoredAccount& a : contents.accounts) {
+        w.head(4, 6 + 2 * quint64(a.fieldCount));
+        w.integer(a.id);
+        w.integer(a.type);
+        w.real(a.expirationPwd);
+        w.real(a.recordDate);
+        w.integer(a.reserved);
+        w.boolean(a.myAccount);
+        forEachField(a, [&](const PackedField& f) {
+            w.head(0, quint64(f.number));
+            const char* end = encoder.appendToBuffer(utf8.data(), f.text);
+            w.head(3, quint64(end - utf8.constData()));
+            w.bytes(utf8.constData(), end - utf8.constData());
+            return true;
+        });
+    }
+    wipe(utf8);
+    out.truncate(w.position() - out.constData());
+    return out;
+}
+
 bool decodePayload(QByteArrayView bytes, VaultContents& contents) {
     contents = {};
-    QCborStreamReader r(bytes.data(), bytes.size());
+    PayloadReader r(bytes);
+    quint64 length = 0, count = 0;
     qint64 next = 0;
-    if (!r.isArray() || !r.isLengthKnown() || r.length() != 2 || !r.enterContainer())
+    if (!r.array(length) || length != 2 || !r.integer(next) || next < 1 ||
+        next > qint64(std::numeric_limits<qint32>::max()) + 1 || !r.array(count))
         return false;
-    if (!readInt(r, next) || next < 1 || next > qint64(std::numeric_limits<qint32>::max()) + 1)
+    VaultContents decoded;
+    decoded.nextId = quint32(next);
+    // An account takes at least 23 bytes, so a bigger count is a lie: never reserve on it alone.
+    decoded.accounts.reserve(size_t(std::min<quint64>(count, quint64(bytes.size()) / 23)));
+    auto refuse = [&] {
+        for (StoredAccount& a : decoded.accounts)
+            sodium_memzero(a.packed.data(), size_t(a.packed.size()) * sizeof(QChar));
         return false;
-    contents.nextId = quint32(next);
-    if (!r.isArray() || !r.enterContainer())
-        return false;
-    QByteArray scratch;
-    std::u16string texts;
-    std::vector<std::array<char16_t, 3>> heads;
-    bool ok = true;
+    };
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    std::array<QByteArrayView, 64> texts;
+    std::array<int, 64> numbers;
     qint64 lastId = 0;
-    while (ok && r.hasNext()) {
-        ok = false;
-        if (!r.isArray() || !r.enterContainer())
-            break;
+    for (quint64 k = 0; k < count; ++k) {
+        quint64 items = 0;
         StoredAccount a;
-        qint64 id = 0, type = 0, reserved = 0;
-        if (!readInt(r, id) || id <= lastId || id >= next || !readInt(r, type) || !isCategoryCode(int(type)))
-            break;
-        if (!readDouble(r, a.expirationPwd) || !readDouble(r, a.recordDate) || !readInt(r, reserved))
-            break;
-        if (!r.isBool())
-            break;
-        a.myAccount = r.toBool();
-        if (!r.next())
-            break;
+        qint64 id = 0, type = 0;
+        if (!r.array(items) || items < 6 || items % 2 != 0 || (items - 6) / 2 > quint64(kStringFieldCount))
+            return refuse();
+        if (!r.integer(id) || id <= lastId || id >= next || !r.integer(type) || !isCategoryCode(int(type)) ||
+            !r.real(a.expirationPwd) || !r.real(a.recordDate) || !r.integer(a.reserved) || !r.boolean(a.myAccount))
+            return refuse();
         a.id = qint32(id);
         a.type = qint32(type);
-        a.reserved = reserved;
         lastId = id;
-        texts.clear();
-        heads.clear();
+        int kept = 0;
+        qsizetype units = 0;
         qint64 lastField = -1;
-        bool fieldsOk = true;
-        while (r.hasNext()) {
+        for (int i = 0; i < int((items - 6) / 2); ++i) {
             qint64 number = 0;
-            qsizetype len = 0;
-            if (!readInt(r, number) || number <= lastField || number >= kStringFieldCount ||
-                !readText(r, scratch, texts, len) || len > 0xFFFFFFFFll) {
-                fieldsOk = false;
-                break;
-            }
+            QByteArrayView utf8;
+            if (!r.integer(number) || number <= lastField || number >= kStringFieldCount || !r.text(utf8))
+                return refuse();
             lastField = number;
-            if (len > 0)
-                heads.push_back({char16_t(number), char16_t(quint64(len) >> 16), char16_t(len & 0xFFFF)});
+            if (!utf8.isEmpty()) {
+                numbers[size_t(kept)] = int(number);
+                texts[size_t(kept++)] = utf8;
+                units += utf8.size(); // UTF-16 never needs more units than UTF-8 has bytes
+            }
         }
-        if (!fieldsOk || !r.leaveContainer())
-            break;
-        a.fieldCount = quint8(heads.size());
-        a.packed.resize(qsizetype(3 * heads.size() + texts.size()));
-        char16_t* out = reinterpret_cast<char16_t*>(a.packed.data());
-        for (const auto& h : heads) {
-            std::copy(h.begin(), h.end(), out);
-            out += 3;
+        // Decode straight into the packed string: no intermediate copy of the texts to wipe.
+        a.fieldCount = quint8(kept);
+        a.packed.resize(3 * kept + units);
+        QChar* head = a.packed.data();
+        QChar* out = head + 3 * kept;
+        for (int i = 0; i < kept; ++i) {
+            QChar* end = decoder.appendToBuffer(out, texts[size_t(i)]);
+            const qsizetype len = end - out;
+            head[3 * i] = QChar(char16_t(numbers[size_t(i)]));
+            head[3 * i + 1] = QChar(char16_t(quint64(len) >> 16));
+            head[3 * i + 2] = QChar(char16_t(len & 0xFFFF));
+            out = end;
         }
-        std::copy(texts.begin(), texts.end(), out);
-        contents.accounts.push_back(std::move(a));
-        ok = true;
+        a.packed.truncate(out - head);
+        decoded.accounts.push_back(std::move(a));
     }
-    if (!texts.empty())
-        sodium_memzero(texts.data(), texts.size() * sizeof(char16_t));
-    wipe(scratch);
-    if (!ok || !r.leaveContainer() || !r.leaveContainer() || r.lastError() != QCborError::NoError ||
-        r.currentOffset() != bytes.size()) {
-        contents = {};
-        return false;
-    }
+    if (!r.atEnd())
+        return refuse();
+    contents = std::move(decoded);
     return true;
 }
 
@@ -432,20 +498,43 @@ const StoredAccount* FileVaultEngine::find(int id) const {
     return (it != v.end() && it->id == id) ? &*it : nullptr;
 }
 
+// Case folding as QStringView::compare(Qt::CaseInsensitive) applies it, unit by unit.
+void appendFolded(std::u16string& out, QStringView text) {
+    const char16_t* p = text.utf16();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = p[i];
+        if (c < 128)
+            out.push_back((c >= 'A' && c <= 'Z') ? char16_t(c + 32) : c);
+        else if (QChar::isLowSurrogate(c) && i > 0 && QChar::isHighSurrogate(p[i - 1]))
+            out.push_back(QChar::lowSurrogate(QChar::toCaseFolded(QChar::surrogateToUcs4(p[i - 1], c))));
+        else
+            out.push_back(QChar::toCaseFolded(c));
+    }
+}
+
 const std::vector<quint32>& FileVaultEngine::displayOrder() {
     if (orderValid_)
         return order_;
     const auto& v = contents_.accounts;
-    std::vector<QStringView> titles(v.size());
-    for (size_t i = 0; i < v.size(); ++i)
-        titles[i] = fieldOf(v[i], kDescriptionField);
+    // Fold each title once into one compact buffer: the n log n comparisons then read keys
+    // that fit in cache instead of folding titles scattered over the whole heap again and again.
+    std::u16string folded;
+    std::vector<std::pair<quint32, quint32>> keys(v.size()); // offset and length in folded
+    for (size_t i = 0; i < v.size(); ++i) {
+        const QStringView title = fieldOf(v[i], kDescriptionField);
+        keys[i] = {quint32(folded.size()), quint32(title.size())};
+        appendFolded(folded, title);
+    }
+    auto key = [&](quint32 i) { return std::u16string_view(folded.data() + keys[i].first, keys[i].second); };
     order_.resize(v.size());
     for (size_t i = 0; i < v.size(); ++i)
         order_[i] = quint32(i);
     // Accounts are kept by ascending id, so a stable sort leaves equal titles in id order.
-    std::stable_sort(order_.begin(), order_.end(), [&](quint32 a, quint32 b) {
-        return titles[a].compare(titles[b], Qt::CaseInsensitive) < 0;
-    });
+    std::stable_sort(order_.begin(), order_.end(), [&](quint32 a, quint32 b) { return key(a) < key(b); });
+    rank_.resize(v.size());
+    for (size_t p = 0; p < order_.size(); ++p)
+        rank_[order_[p]] = quint32(p);
+    sodium_memzero(folded.data(), folded.size() * sizeof(char16_t));
     orderValid_ = true;
     return order_;
 }
@@ -492,7 +581,11 @@ int FileVaultEngine::FindRecords(const QString& text, AccountRecords& out) {
     out.clear();
     const Matcher matcher(text);
     const auto& v = contents_.accounts;
-    for (quint32 i : displayOrder()) {
+    displayOrder();
+    // Scan in storage order, the order the texts lie in memory, then list the hits in display
+    // order: walking the heap in title order costs a cache miss per account.
+    std::vector<quint32> hits;
+    for (size_t i = 0; i < v.size(); ++i) {
         bool hit = text.isEmpty(); // an empty text matches every account, even one with only secrets
         if (!hit) {
             forEachField(v[i], [&](const PackedField& f) {
@@ -501,8 +594,12 @@ int FileVaultEngine::FindRecords(const QString& text, AccountRecords& out) {
             });
         }
         if (hit)
-            unpack(v[i], out.emplace_back());
+            hits.push_back(quint32(i));
     }
+    std::sort(hits.begin(), hits.end(), [&](quint32 a, quint32 b) { return rank_[a] < rank_[b]; });
+    out.reserve(hits.size());
+    for (quint32 i : hits)
+        unpack(v[i], out.emplace_back());
     return int(out.size());
 }
 
@@ -634,6 +731,7 @@ void FileVaultEngine::CloseFile() {
     }
     contents_ = {};
     order_.clear();
+    rank_.clear();
     orderValid_ = false;
     path_.clear();
 }
@@ -661,7 +759,8 @@ bool FileVaultEngine::OpenFile(const QString& path, const QString& masterPasswor
         key->opsLimit = getLe(h + 16, 8);
         key->memLimit = getLe(h + 24, 8);
         if (key->opsLimit < crypto_pwhash_OPSLIMIT_MIN || key->opsLimit > MaxKdfOpsLimit ||
-            key->memLimit < crypto_pwhash_MEMLIMIT_MIN || key->memLimit > MaxKdfMemLimit)
+            key->memLimit < crypto_pwhash_MEMLIMIT_MIN || key->memLimit > MaxKdfMemLimit ||
+            key->memLimit * key->opsLimit > MaxKdfWork)
             return false;
         std::memcpy(key->salt, h + 32, kSaltBytes);
         const unsigned char* nonce = h + 32 + kSaltBytes;

@@ -20,6 +20,9 @@ struct KdfLimits {
 // Limits a file's header may ask for before we refuse it without deriving anything.
 inline constexpr quint64 MaxKdfOpsLimit = 100;
 inline constexpr quint64 MaxKdfMemLimit = quint64(4) << 30;
+// And together: memory times passes, so that no header, however hostile, makes opening stall
+// for minutes (16 GiB-passes is four times what the most careful settings ask for).
+inline constexpr quint64 MaxKdfWork = quint64(16) << 30;
 
 // One account as kept in memory: a few numbers and one packed string, so 100,000 accounts
 // cost a fraction of what as many full records would.
@@ -93,6 +96,7 @@ private:
     QString path_;
     VaultContents contents_;
     std::vector<quint32> order_; // indexes into contents_.accounts, by description then id
+    std::vector<quint32> rank_;  // position in order_ of each account
     bool orderValid_ = false;
     std::unique_ptr<Key> key_;
     unsigned char digestKey_[32];
