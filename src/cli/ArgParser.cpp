@@ -8,8 +8,8 @@ namespace {
     fail(ExitUsage, QStringLiteral("%1: %2 (see 'vantrel-cli %1 --help')").arg(command, what));
 }
 
-const OptionSpec* findSpec(std::span<const OptionSpec> specs, QStringView name) {
-    for (const OptionSpec& s : specs) {
+const OptionDef* findOption(std::span<const OptionDef> defs, QStringView name) {
+    for (const OptionDef& s : defs) {
         if (name == QLatin1StringView(s.name))
             return &s;
     }
@@ -28,7 +28,7 @@ bool wantsHelp(const QStringList& args) {
     return false;
 }
 
-ParsedArgs parseArgs(const QStringList& args, std::span<const OptionSpec> specs, const QString& command) {
+ParsedArgs parseArgs(const QStringList& args, std::span<const OptionDef> defs, const QString& command) {
     ParsedArgs parsed;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -45,12 +45,12 @@ ParsedArgs parseArgs(const QStringList& args, std::span<const OptionSpec> specs,
             usage(command, QStringLiteral("unknown option '%1'").arg(a.left(2)));
         const qsizetype eq = a.indexOf(u'=');
         const QStringView name = QStringView(a).mid(2, eq < 0 ? -1 : eq - 2);
-        const OptionSpec* spec = findSpec(specs, name);
-        if (!spec)
+        const OptionDef* def = findOption(defs, name);
+        if (!def)
             usage(command, QStringLiteral("unknown option '--%1'").arg(name));
         const QString key = name.toString();
         QString value;
-        if (spec->takesValue) {
+        if (def->takesValue) {
             if (eq >= 0) {
                 value = a.mid(eq + 1);
             } else if (i + 1 < args.size()) {
@@ -61,7 +61,7 @@ ParsedArgs parseArgs(const QStringList& args, std::span<const OptionSpec> specs,
         } else if (eq >= 0) {
             usage(command, QStringLiteral("option '--%1' takes no value").arg(key));
         }
-        if (parsed.values.contains(key) && !spec->repeatable)
+        if (parsed.values.contains(key) && !def->repeatable)
             usage(command, QStringLiteral("option '--%1' given more than once").arg(key));
         parsed.values[key].append(value);
     }

@@ -6,7 +6,7 @@
 
 #include <span>
 
-struct OptionSpec {
+struct OptionDef {
     const char* name; // without the leading "--"
     bool takesValue;
     bool repeatable;
@@ -28,4 +28,4 @@ bool wantsHelp(const QStringList& args);
 // a lone "-" is positional). Throws a usage error naming the command on anything unknown,
 // a missing value or a repeated single option. Values never appear in error messages: they may
 // be passwords.
-ParsedArgs parseArgs(const QStringList& args, std::span<const OptionSpec> specs, const QString& command);
+ParsedArgs parseArgs(const QStringList& args, std::span<const OptionDef> defs, const QString& command);

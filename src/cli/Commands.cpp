@@ -614,21 +614,21 @@ struct Command {
     const char* name;
     const char* summary;
     std::array<const char*, 2> positional; // names of the required arguments, nullptr past the last
-    std::span<const OptionSpec> options;
+    std::span<const OptionDef> options;
     Runner run;
     QString (*help)();
 };
 
-constexpr OptionSpec kCreateOptions[] = {{"force", false, false}, {"kdf-cheap", false, false}};
-constexpr OptionSpec kLsOptions[] = {{"category", true, false}};
-constexpr OptionSpec kShowOptions[] = {{"show-password", false, false}};
-constexpr OptionSpec kAddOptions[] = {{"category", true, false},     {"description", true, false},
+constexpr OptionDef kCreateOptions[] = {{"force", false, false}, {"kdf-cheap", false, false}};
+constexpr OptionDef kLsOptions[] = {{"category", true, false}};
+constexpr OptionDef kShowOptions[] = {{"show-password", false, false}};
+constexpr OptionDef kAddOptions[] = {{"category", true, false},     {"description", true, false},
                                       {"account-name", true, false}, {"password", true, false},
                                       {"generate", true, false},     {"field", true, true}};
-constexpr OptionSpec kEditOptions[] = {
+constexpr OptionDef kEditOptions[] = {
     {"password", true, false}, {"generate", true, false}, {"field", true, true}};
-constexpr OptionSpec kGenerateOptions[] = {{"length", true, false}, {"count", true, false}};
-constexpr OptionSpec kExportOptions[] = {{"csv", false, false}};
+constexpr OptionDef kGenerateOptions[] = {{"length", true, false}, {"count", true, false}};
+constexpr OptionDef kExportOptions[] = {{"csv", false, false}};
 
 const Command kCommands[] = {
     {"create", "make a new empty vault", {"FILE"}, kCreateOptions, runCreate, createHelp},
