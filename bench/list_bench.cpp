@@ -25,6 +25,8 @@
 #include "Settings.h"
 #include "SharedForm.h"
 
+#include "BenchRandom.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QHBoxLayout>
@@ -86,23 +88,6 @@ double procStatusMb(const char* field) {
     return 0;
 }
 
-class Rng {
-public:
-    explicit Rng(quint64 seed) : state_(seed) {}
-    quint64 next() {
-        quint64 z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    int below(int n) { return int(next() % quint64(n)); }
-    template <size_t N> QString pick(const char* const (&list)[N]) {
-        return QString::fromUtf8(list[below(int(N))]);
-    }
-
-private:
-    quint64 state_;
-};
 
 const char* const kWords[] = {"Home",  "work",   "Bank",   "mail", "Shop",   "forum",
                               "Cloud", "router", "Office", "game", "Travel", "school",
