@@ -287,19 +287,25 @@ void Main::OpenGivenFile(const QString& path) {
     prepareInputPassword(path, false);
 }
 
-void Main::menu_open_Click() {
+QString Main::askForVaultPath(bool save) {
     cmnDlg dialog;
     dialog.CancelError = false;
-    dialog.DialogTitle = QStringLiteral("Open Vantrel file");
+    dialog.DialogTitle = save ? QStringLiteral("New Vantrel file") : QStringLiteral("Open Vantrel file");
     dialog.FileName = kAnyVault;
     dialog.InitDir = cmnDlg::initialFolder(services_.prefs.LastFolder());
     dialog.Filter = kVaultFilter;
+    if (save)
+        dialog.DefaultExt = QStringLiteral("qx");
     try {
-        dialog.ShowOpen();
+        save ? dialog.ShowSave() : dialog.ShowOpen();
     } catch (const cmnDlgError&) {
-        return;
+        return kAnyVault;
     }
-    const QString path = dialog.FileName;
+    return dialog.FileName; // still "*.qx" when the user cancelled
+}
+
+void Main::menu_open_Click() {
+    const QString path = askForVaultPath(false);
     if (path == kAnyVault || !isExistingFile(path))
         return;
     services_.prefs.setLastFolder(path);
@@ -309,19 +315,7 @@ void Main::menu_open_Click() {
 }
 
 void Main::menu_new_Click() {
-    cmnDlg dialog;
-    dialog.CancelError = false;
-    dialog.DialogTitle = QStringLiteral("New Vantrel file");
-    dialog.FileName = kAnyVault;
-    dialog.InitDir = cmnDlg::initialFolder(services_.prefs.LastFolder());
-    dialog.Filter = kVaultFilter;
-    dialog.DefaultExt = QStringLiteral("qx");
-    try {
-        dialog.ShowSave();
-    } catch (const cmnDlgError&) {
-        return;
-    }
-    const QString path = dialog.FileName;
+    const QString path = askForVaultPath(true);
     if (path == kAnyVault)
         return;
     if (QFileInfo::exists(path)) {

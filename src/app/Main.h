@@ -101,6 +101,7 @@ private:
     QMenu* addMenu(QMenu* parent, const char* name, const QString& caption);
     void applySkin();
     InputPassword* prepareInputPassword(const QString& path, bool newFile);
+    QString askForVaultPath(bool save);
 
     AppServices& services_;
     MainPaths paths_;
