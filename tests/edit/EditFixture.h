@@ -19,7 +19,6 @@
 #include <QWidget>
 
 #include <memory>
-#include <optional>
 
 // Every text the tests meet reads "T<id>", so notices and questions can be told apart.
 inline void loadTestTexts(const QString& folder) {
@@ -56,8 +55,8 @@ public:
     void Find_Account(const QString&) override {}
     int CurrentCategory() const override { return current; }
     void setCurrentCategory(int category) override { current = category; }
-    int SelectedAccountID(const QString& key = {}) override { return part(key, 1).value_or(0); }
-    int SelectedAccountType(const QString& key = {}) override { return part(key, 2).value_or(99); }
+    int SelectedAccountID(const QString& key = {}) override { return part(key, 1, 0); }
+    int SelectedAccountType(const QString& key = {}) override { return part(key, 2, 99); }
     int CountSelectedAccounts() override { return int(selected.size()); }
     QStringList selectedRowKeys() override { return selected; }
     void set_UndoNew() override {
@@ -77,10 +76,10 @@ public:
     AccountCommands* commands = nullptr;
 
 private:
-    std::optional<int> part(const QString& key, int index) const {
+    int part(const QString& key, int index, int none) const {
         bool ok = false;
         const int value = (key.isEmpty() ? selected.value(0) : key).section(u':', index, index).toInt(&ok);
-        return ok ? std::optional(value) : std::nullopt;
+        return ok ? value : none;
     }
     AppServices& services_;
 };
@@ -100,6 +99,8 @@ struct EditFixture {
 
     VaultEngine& engine() { return services.engine(); }
     QStringList notices() const { return SharedForm::instance().history(); }
+    // The last question asked, as "title: prompt".
+    QString lastQuestion() const { return prompts.asked.last().title + ": " + prompts.asked.last().prompt; }
 
     AccountRecord put(int type, const QString& description, const QString& name) {
         AccountRecord r;
@@ -109,6 +110,19 @@ struct EditFixture {
         r.ExpirationPwd = NoDate;
         engine().PutRecord(r);
         return r;
+    }
+    // The form New opens on a category, with no new account pending.
+    EditForm* newForm(int category) {
+        main.current = category;
+        commands.set_UndoNew();
+        commands.NewAccount();
+        return commands.openForm(category);
+    }
+    // The form Edit opens on the record, its row the selected one.
+    EditForm* edit(const AccountRecord& record) {
+        main.select({record});
+        commands.EditAccount();
+        return commands.openForm(record.Type);
     }
     AccountRecord stored(int id) {
         AccountRecord r;

@@ -5,216 +5,193 @@
 
 class TestAccountCommands : public QObject {
     Q_OBJECT
+    QTemporaryDir texts;
+    std::unique_ptr<EditFixture> fx;
+
 private slots:
     void initTestCase() { loadTestTexts(texts.path()); }
     void init() { fx = std::make_unique<EditFixture>(); }
     void cleanup() { fx.reset(); }
 
-    void secondNewAccountAsks();
-    void newAccountOfACategory();
-    void categoryCodesOutsideTheTableAreIgnored();
-    void nothingSelected();
-    void editRefillsTheFormOfItsCategory();
-    void duplicateIsStoredAsANewAccount();
-    void deleteOne();
-    void deleteSeveral();
-    void closeAllForms();
-
-private:
-    EditForm* edit(const AccountRecord& record) {
-        fx->main.select({record});
-        fx->commands.EditAccount();
-        return fx->commands.openForm(record.Type);
-    }
-    QTemporaryDir texts;
-    std::unique_ptr<EditFixture> fx;
-};
-
-void TestAccountCommands::secondNewAccountAsks() {
-    fx->main.current = Pins;
-    fx->commands.NewAccount();
-    EditForm* form = fx->commands.openForm(Pins);
-    QVERIFY(form && form->isVisible());
-    QCOMPARE(form->parentWidget(), &fx->main.window);
-    QVERIFY(fx->prompts.asked.isEmpty());
-    QTest::keyClicks(form->Texts(0), QStringLiteral("joe"));
-
-    fx->prompts.answerNo();
-    fx->commands.NewAccount();
-    QCOMPARE(fx->notices(), QStringList{T(3)});
-    QCOMPARE(fx->prompts.asked.last().prompt, T(813));
-    QCOMPARE(fx->prompts.asked.last().title, T(814));
-    fx->prompts.answerYes();
-    fx->commands.NewAccount();
-    QCOMPARE(fx->commands.openForm(Pins), form); // brought forward unchanged
-    QCOMPARE(form->boxText(0), QStringLiteral("joe"));
-
-    fx->prompts.answerNo(); // the closing question: discard
-    QVERIFY(form->close());
-    QVERIFY(fx->commands.UndoNew()); // the close box does not clear it
-    fx->prompts.answerYes();
-    fx->commands.NewAccount();
-    QCOMPARE(fx->prompts.asked.last().prompt, T(813));
-    form = fx->commands.openForm(Pins);
-    QVERIFY(form && form->boxText(0).isEmpty());
-
-    form->Command_cancel()->click();
-    QVERIFY(!fx->commands.UndoNew());
-    const auto asked = fx->prompts.asked.size();
-    fx->commands.NewAccount();
-    QCOMPARE(fx->prompts.asked.size(), asked);
-}
-
-void TestAccountCommands::newAccountOfACategory() {
-    fx->commands.newAccountOf(Banks);
-    QCOMPARE(fx->main.current, int(Banks));
-    QVERIFY(fx->commands.openForm(Banks));
-    QVERIFY(fx->main.calls.isEmpty()); // the list keeps what it shows
-}
-
-void TestAccountCommands::categoryCodesOutsideTheTableAreIgnored() {
-    const AccountRecord record = fx->put(Banks, QStringLiteral("bank"), QStringLiteral("joe"));
-    for (int code : {-1, 13, 99}) {
-        fx->commands.set_UndoNew(); // a New stopped by its category leaves the guard set
-        fx->main.current = code;
+    void secondNewAccountAsks() {
+        fx->main.current = Pins;
         fx->commands.NewAccount();
-        fx->commands.OpenAccountForm(record.ID, code, false);
-        fx->commands.newAccountOf(code);
+        EditForm* form = fx->commands.openForm(Pins);
+        QVERIFY(form && form->isVisible());
+        QCOMPARE(form->parentWidget(), &fx->main.window);
+        QVERIFY(fx->prompts.asked.isEmpty());
+        QTest::keyClicks(form->Texts(0), QStringLiteral("joe"));
+
+        fx->prompts.answerNo();
+        fx->commands.NewAccount();
+        QCOMPARE(fx->notices(), QStringList{T(3)});
+        QCOMPARE(fx->lastQuestion(), T(814) + ": " + T(813));
+        fx->prompts.answerYes();
+        fx->commands.NewAccount();
+        QCOMPARE(fx->commands.openForm(Pins), form); // brought forward unchanged
+        QCOMPARE(form->boxText(0), QStringLiteral("joe"));
+
+        fx->prompts.answerNo(); // the closing question: discard
+        QVERIFY(form->close());
+        QVERIFY(fx->commands.UndoNew()); // the close box does not clear it
+        fx->prompts.answerYes();
+        fx->commands.NewAccount();
+        QCOMPARE(fx->lastQuestion(), T(814) + ": " + T(813));
+        form = fx->commands.openForm(Pins);
+        QVERIFY(form && form->boxText(0).isEmpty());
+
+        form->Command_cancel()->click();
+        QVERIFY(!fx->commands.UndoNew());
+        const auto asked = fx->prompts.asked.size();
+        fx->commands.NewAccount();
+        QCOMPARE(fx->prompts.asked.size(), asked);
     }
-    for (int c = 0; c < CategoryCountTotal; ++c)
-        QVERIFY(!fx->commands.openForm(c));
-    QVERIFY(fx->notices().isEmpty());
-}
 
-void TestAccountCommands::nothingSelected() {
-    fx->put(Banks, QStringLiteral("bank"), QStringLiteral("joe"));
-    fx->commands.EditAccount();
-    fx->commands.DuplicateAccount();
-    fx->commands.DeleteAccounts();
-    QCOMPARE(fx->notices(), QStringList({T(822), T(822), T(822)}));
-    QVERIFY(fx->prompts.asked.isEmpty());
-    QVERIFY(!fx->commands.openForm(Banks));
-    QCOMPARE(fx->engine().AccountCount(), 1);
-}
+    void categoryCodesOutsideTheTableAreIgnored() {
+        const AccountRecord record = fx->put(Banks, QStringLiteral("bank"), QStringLiteral("joe"));
+        for (int code : {-1, 13, 99}) {
+            fx->commands.set_UndoNew(); // a New stopped by its category leaves the guard set
+            fx->main.current = code;
+            fx->commands.NewAccount();
+            fx->commands.OpenAccountForm(record.ID, code, false);
+            fx->commands.newAccountOf(code);
+        }
+        for (int c = 0; c < CategoryCountTotal; ++c)
+            QVERIFY(!fx->commands.openForm(c));
+        QVERIFY(fx->notices().isEmpty());
+    }
 
-void TestAccountCommands::editRefillsTheFormOfItsCategory() {
-    const AccountRecord first = fx->put(Misc, QStringLiteral("first"), QStringLiteral("joe"));
-    const AccountRecord second = fx->put(Misc, QStringLiteral("second"), QStringLiteral("ann"));
-    EditForm* form = edit(first);
-    QCOMPARE(edit(second), form);
-    QCOMPARE(form->boxText(13), QString::number(second.ID));
+    void nothingSelected() {
+        fx->put(Banks, QStringLiteral("bank"), QStringLiteral("joe"));
+        fx->commands.EditAccount();
+        fx->commands.DuplicateAccount();
+        fx->commands.DeleteAccounts();
+        QCOMPARE(fx->notices(), QStringList({T(822), T(822), T(822)}));
+        QVERIFY(fx->prompts.asked.isEmpty());
+        QVERIFY(!fx->commands.openForm(Banks));
+        QCOMPARE(fx->engine().AccountCount(), 1);
+    }
 
-    // Unsaved changes are not simply overwritten: the closing question comes first.
-    QTest::keyClicks(form->Texts(99), QStringLiteral(" typed"));
-    fx->prompts.answerNo();
-    form = edit(first);
-    QCOMPARE(fx->prompts.asked.value(0).prompt, T(924));
-    QCOMPARE(form->boxText(99), QStringLiteral("first"));
-    QVERIFY(!form->FormChanged());
+    void editRefillsTheFormOfItsCategory() {
+        const AccountRecord first = fx->put(Misc, QStringLiteral("first"), QStringLiteral("joe"));
+        const AccountRecord second = fx->put(Misc, QStringLiteral("second"), QStringLiteral("ann"));
+        EditForm* form = fx->edit(first);
+        QCOMPARE(fx->edit(second), form);
+        QCOMPARE(form->boxText(13), QString::number(second.ID));
 
-    QTest::keyClicks(form->Texts(99), QStringLiteral(" typed"));
-    fx->engine().DeleteRecord(first.ID, Misc, true);
-    fx->prompts.answerYes();
-    QCOMPARE(edit(second), form); // could not be stored: the typing stays
-    QCOMPARE(form->boxText(99), QStringLiteral("first typed"));
-    QCOMPARE(fx->notices().last(), T(841) + QLatin1Char(' ') + T(934));
+        // Unsaved changes are not simply overwritten: the closing question comes first.
+        QTest::keyClicks(form->Texts(99), QStringLiteral(" typed"));
+        fx->prompts.answerNo();
+        form = fx->edit(first);
+        QCOMPARE(fx->lastQuestion(), T(925) + ": " + T(924));
+        QCOMPARE(form->boxText(99), QStringLiteral("first"));
+        QVERIFY(!form->FormChanged());
 
-    // A row key whose category is not the account's opens nothing.
-    fx->main.selected = {QStringLiteral("ID:%1:%2").arg(second.ID).arg(int(Banks))};
-    fx->commands.EditAccount();
-    QVERIFY(!fx->commands.openForm(Banks));
-    QCOMPARE(fx->notices().last(), T(822));
-}
+        QTest::keyClicks(form->Texts(99), QStringLiteral(" typed"));
+        fx->engine().DeleteRecord(first.ID, Misc, true);
+        fx->prompts.answerYes();
+        QCOMPARE(fx->edit(second), form); // could not be stored: the typing stays
+        QCOMPARE(form->boxText(99), QStringLiteral("first typed"));
+        QCOMPARE(fx->notices().last(), T(841) + QLatin1Char(' ') + T(934));
 
-void TestAccountCommands::duplicateIsStoredAsANewAccount() {
-    AccountRecord original = fx->put(CreditCards, QStringLiteral("card"), QStringLiteral("joe"));
-    original.CardExpiration = QStringLiteral("12/27");
-    original.Notes = QStringLiteral("line\nline");
-    original.ExpirationPwd = 45000;
-    original.MyAccount = true;
-    fx->engine().PutRecord(original);
+        // A row key whose category is not the account's opens nothing.
+        fx->main.selected = {QStringLiteral("ID:%1:%2").arg(second.ID).arg(int(Banks))};
+        fx->commands.EditAccount();
+        QVERIFY(!fx->commands.openForm(Banks));
+        QCOMPARE(fx->notices().last(), T(822));
+    }
 
-    fx->main.select({original});
-    fx->commands.DuplicateAccount();
-    EditForm* form = fx->commands.openForm(CreditCards);
-    QVERIFY(form && form->boxText(13).isEmpty());
-    form->Command_ok()->click();
+    void duplicateIsStoredAsANewAccount() {
+        AccountRecord original = fx->put(CreditCards, QStringLiteral("card"), QStringLiteral("joe"));
+        original.CardExpiration = QStringLiteral("12/27");
+        original.Notes = QStringLiteral("line\nline");
+        original.ExpirationPwd = 45000;
+        original.MyAccount = true;
+        fx->engine().PutRecord(original);
 
-    QCOMPARE(fx->engine().AccountCount(), 2);
-    QCOMPARE(fx->stored(original.ID), original);
-    AccountRecords out;
-    fx->engine().GetRecords(out, CreditCards);
-    AccountRecord copy = out[0].ID == original.ID ? out[1] : out[0];
-    QVERIFY(copy.ID != original.ID);
-    copy.ID = original.ID;
-    copy.RecordDate = original.RecordDate;
-    QCOMPARE(copy, original);
-}
+        fx->main.select({original});
+        fx->commands.DuplicateAccount();
+        EditForm* form = fx->commands.openForm(CreditCards);
+        QVERIFY(form && form->boxText(13).isEmpty());
+        form->Command_ok()->click();
 
-void TestAccountCommands::deleteOne() {
-    fx->prefs.setLastType(Banks);
-    const AccountRecord keep = fx->put(Pins, QStringLiteral("Other"), QStringLiteral("ann"));
-    const AccountRecord home = fx->put(Pins, QStringLiteral("Home"), QStringLiteral("joe"));
-    fx->main.select({home});
-    fx->prompts.answerNo();
-    fx->commands.DeleteAccounts();
-    QCOMPARE(fx->prompts.asked.last().prompt, T(816) + QStringLiteral("Home/joe?"));
-    QCOMPARE(fx->prompts.asked.last().title, T(817));
-    QCOMPARE(fx->engine().AccountCount(), 2);
+        QCOMPARE(fx->engine().AccountCount(), 2);
+        QCOMPARE(fx->stored(original.ID), original);
+        AccountRecords out;
+        fx->engine().GetRecords(out, CreditCards);
+        AccountRecord copy = out[0].ID == original.ID ? out[1] : out[0];
+        QVERIFY(copy.ID != original.ID);
+        copy.ID = original.ID;
+        copy.RecordDate = original.RecordDate;
+        QCOMPARE(copy, original);
+    }
 
-    fx->prompts.answerYes();
-    fx->commands.DeleteAccounts();
-    QCOMPARE(fx->notices(), QStringList{T(4) + QStringLiteral("Home/joe") + T(5)});
-    QCOMPARE(fx->main.calls, QStringList({"UpdateBar", "ListAccounts(10)", "set_Modified(1)"}));
-    QCOMPARE(fx->engine().AccountCount(), 1);
-    QCOMPARE(fx->stored(keep.ID), keep);
+    void deleteOne() {
+        fx->prefs.setLastType(Banks);
+        const AccountRecord keep = fx->put(Pins, QStringLiteral("Other"), QStringLiteral("ann"));
+        const AccountRecord home = fx->put(Pins, QStringLiteral("Home"), QStringLiteral("joe"));
+        fx->main.select({home});
+        fx->prompts.answerNo();
+        fx->commands.DeleteAccounts();
+        QCOMPARE(fx->lastQuestion(), T(817) + ": " + T(816) + QStringLiteral("Home/joe?"));
+        QCOMPARE(fx->engine().AccountCount(), 2);
 
-    fx->prompts.answerYes(); // the row is stale now: no success notice, no refresh
-    fx->commands.DeleteAccounts();
-    QVERIFY(!fx->notices().last().startsWith(T(4)));
-    QCOMPARE(fx->main.calls.size(), 3);
-}
+        fx->prompts.answerYes();
+        fx->commands.DeleteAccounts();
+        QCOMPARE(fx->notices(), QStringList{T(4) + QStringLiteral("Home/joe") + T(5)});
+        QCOMPARE(fx->main.calls, QStringList({"UpdateBar", "ListAccounts(10)", "set_Modified(1)"}));
+        QCOMPARE(fx->engine().AccountCount(), 1);
+        QCOMPARE(fx->stored(keep.ID), keep);
 
-void TestAccountCommands::deleteSeveral() {
-    QList<AccountRecord> all;
-    for (int i = 0; i < 5; ++i)
-        all << fx->put(i % 2 ? Banks : Serials, QStringLiteral("acct %1").arg(i), QStringLiteral("joe"));
-    fx->main.select({all[0], all[3], all[4]});
-    fx->prompts.answerNo();
-    fx->commands.DeleteAccounts();
-    QCOMPARE(fx->prompts.asked.last().prompt, T(818) + QStringLiteral("3") + T(819));
-    QCOMPARE(fx->prompts.asked.last().title, T(817));
-    QCOMPARE(fx->engine().AccountCount(), 5);
+        fx->prompts.answerYes(); // the row is stale now: no success notice, no refresh
+        fx->commands.DeleteAccounts();
+        QVERIFY(!fx->notices().last().startsWith(T(4)));
+        QCOMPARE(fx->main.calls.size(), 3);
+    }
 
-    fx->prompts.answerYes();
-    fx->commands.DeleteAccounts();
-    QCOMPARE(fx->notices(), QStringList{T(6)});
-    QCOMPARE(fx->main.calls, QStringList({"UpdateBar", "ListAccounts(0)", "set_Modified(1)"}));
-    AccountRecords left;
-    QCOMPARE(fx->engine().GetRecords(left, AllCategories), 2);
-    QCOMPARE(QSet<int>({left[0].ID, left[1].ID}), QSet<int>({all[1].ID, all[2].ID}));
+    void deleteSeveral() {
+        QList<AccountRecord> all;
+        for (int i = 0; i < 5; ++i)
+            all << fx->put(i % 2 ? Banks : Serials, QStringLiteral("acct %1").arg(i), QStringLiteral("joe"));
+        fx->main.select({all[0], all[3], all[4]});
+        fx->prompts.answerNo();
+        fx->commands.DeleteAccounts();
+        QCOMPARE(fx->lastQuestion(), T(817) + ": " + T(818) + QStringLiteral("3") + T(819));
+        QCOMPARE(fx->engine().AccountCount(), 5);
 
-    fx->main.select({all[0], all[1]}); // the first went already
-    fx->prompts.answerYes();
-    fx->commands.DeleteAccounts();
-    QCOMPARE(fx->engine().AccountCount(), 1);
-    QVERIFY(fx->notices().last() != T(6));
-}
+        fx->prompts.answerYes();
+        fx->commands.DeleteAccounts();
+        QCOMPARE(fx->notices(), QStringList{T(6)});
+        QCOMPARE(fx->main.calls, QStringList({"UpdateBar", "ListAccounts(0)", "set_Modified(1)"}));
+        AccountRecords left;
+        QCOMPARE(fx->engine().GetRecords(left, AllCategories), 2);
+        QCOMPARE(QSet<int>({left[0].ID, left[1].ID}), QSet<int>({all[1].ID, all[2].ID}));
 
-void TestAccountCommands::closeAllForms() {
-    const AccountRecord bank = fx->put(Banks, QStringLiteral("bank"), QStringLiteral("joe"));
-    edit(bank);
-    fx->commands.newAccountOf(Pins);
-    QVERIFY(fx->commands.closeAllForms());
-    QVERIFY(!fx->commands.openForm(Banks) && !fx->commands.openForm(Pins));
+        fx->main.select({all[0], all[1]}); // the first went already
+        fx->prompts.answerYes();
+        fx->commands.DeleteAccounts();
+        QCOMPARE(fx->engine().AccountCount(), 1);
+        QVERIFY(fx->notices().last() != T(6));
+    }
 
-    EditForm* form = edit(bank);
-    QTest::keyClicks(form->Texts(0), QStringLiteral("x"));
-    fx->engine().DeleteRecord(bank.ID, Banks, true);
-    fx->prompts.answerYes();
-    QVERIFY(!fx->commands.closeAllForms());
-    QCOMPARE(fx->commands.openForm(Banks), form);
-}
+    void newAccountOfACategoryAndCloseAllForms() {
+        const AccountRecord bank = fx->put(Banks, QStringLiteral("bank"), QStringLiteral("joe"));
+        fx->edit(bank);
+        fx->commands.newAccountOf(Pins);
+        QCOMPARE(fx->main.current, int(Pins));
+        QVERIFY(fx->commands.openForm(Pins));
+        QVERIFY(fx->main.calls.isEmpty()); // the list keeps what it shows
+        QVERIFY(fx->commands.closeAllForms());
+        QVERIFY(!fx->commands.openForm(Banks) && !fx->commands.openForm(Pins));
+
+        EditForm* form = fx->edit(bank);
+        QTest::keyClicks(form->Texts(0), QStringLiteral("x"));
+        fx->engine().DeleteRecord(bank.ID, Banks, true);
+        fx->prompts.answerYes();
+        QVERIFY(!fx->commands.closeAllForms());
+        QCOMPARE(fx->commands.openForm(Banks), form);
+    }
+};
 
 QTEST_MAIN(TestAccountCommands)
 #include "tst_accountcommands.moc"

@@ -63,266 +63,250 @@ QString caption(int category) {
 
 class TestEditForm : public QObject {
     Q_OBJECT
+    QTemporaryDir texts;
+    std::unique_ptr<EditFixture> fx;
+
 private slots:
     void initTestCase() { loadTestTexts(texts.path()); }
     void init() { fx = std::make_unique<EditFixture>(); }
     void cleanup() { fx.reset(); }
 
-    void everyCategoryStoresAndReadsBackEveryField();
-    void formsMatchTheLanguageFile();
-    void nameRulesAndTrimming();
-    void typingAddsOneStar();
-    void saveStoresAndRefreshesInOrder();
-    void failedSaveKeepsTheForm();
-    void cancelAsksAboutChanges();
-    void datesAndTextsComeBackExactly();
+    void everyCategoryStoresAndReadsBackEveryField() {
+        for (int c = 0; c < CategoryCountTotal; ++c) {
+            const FieldMap fields = fieldsOf(c);
+            EditForm* form = fx->newForm(c);
+            QList<int> boxes = {12, 13};
+            AccountRecord expected;
+            expected.Type = c;
+            expected.ExpirationPwd = 45000.25;
+            expected.MyAccount = true;
+            for (const auto& [box, name] : fields) {
+                QString value = QStringLiteral("  %1 %2\u00a0ü😀 ").arg(name).arg(c);
+                if (qobject_cast<QPlainTextEdit*>(form->Texts(box)))
+                    value += QStringLiteral("\nsecond line\n");
+                form->setBoxText(box, value);
+                expected.*member(name) = (box == 99 || box == 0) ? value.trimmed() : value;
+                boxes << box;
+            }
+            std::sort(boxes.begin(), boxes.end());
+            QCOMPARE(form->textIndexes(), boxes);
+            form->Check_MyAccount()->setChecked(true);
+            form->DTPicker_ExpirationPwd()->setValue(45000.25);
+            form->Command_ok()->click();
+            QVERIFY(!fx->commands.openForm(c));
 
-private:
-    EditForm* newForm(int category) {
-        fx->main.current = category;
-        fx->commands.set_UndoNew();
-        fx->commands.NewAccount();
-        return fx->commands.openForm(category);
-    }
-    EditForm* editForm(const AccountRecord& record) {
-        fx->main.select({record});
-        fx->commands.EditAccount();
-        return fx->commands.openForm(record.Type);
-    }
-    QTemporaryDir texts;
-    std::unique_ptr<EditFixture> fx;
-};
+            AccountRecords out;
+            QCOMPARE(fx->engine().GetRecords(out, c), 1);
+            expected.ID = out.front().ID;
+            expected.RecordDate = out.front().RecordDate;
+            QCOMPARE(out.front(), expected); // and every other category's field empty
 
-void TestEditForm::everyCategoryStoresAndReadsBackEveryField() {
-    for (int c = 0; c < CategoryCountTotal; ++c) {
-        const FieldMap fields = fieldsOf(c);
-        EditForm* form = newForm(c);
-        QList<int> boxes = {12, 13};
-        AccountRecord expected;
-        expected.Type = c;
-        expected.ExpirationPwd = 45000.25;
-        expected.MyAccount = true;
-        for (const auto& [box, name] : fields) {
-            QString value = QStringLiteral("  %1 %2\u00a0ü😀 ").arg(name).arg(c);
-            if (qobject_cast<QPlainTextEdit*>(form->Texts(box)))
-                value += QStringLiteral("\nsecond line\n");
-            form->setBoxText(box, value);
-            expected.*member(name) = (box == 99 || box == 0) ? value.trimmed() : value;
-            boxes << box;
+            EditForm* again = fx->edit(expected);
+            for (const auto& [box, name] : fields)
+                QCOMPARE(again->boxText(box), expected.*member(name));
+            QCOMPARE(again->boxText(13), QString::number(expected.ID));
+            QVERIFY(!again->boxText(12).isEmpty());
+            QVERIFY(again->Check_MyAccount()->isChecked());
+            QCOMPARE(again->DTPicker_ExpirationPwd()->value(), 45000.25);
+            QVERIFY(again->close());
         }
-        std::sort(boxes.begin(), boxes.end());
-        QCOMPARE(form->textIndexes(), boxes);
-        form->Check_MyAccount()->setChecked(true);
-        form->DTPicker_ExpirationPwd()->setValue(45000.25);
-        form->Command_ok()->click();
-        QVERIFY(!fx->commands.openForm(c));
-
-        AccountRecords out;
-        QCOMPARE(fx->engine().GetRecords(out, c), 1);
-        expected.ID = out.front().ID;
-        expected.RecordDate = out.front().RecordDate;
-        QCOMPARE(out.front(), expected); // and every other category's field empty
-
-        EditForm* again = editForm(expected);
-        for (const auto& [box, name] : fields)
-            QCOMPARE(again->boxText(box), expected.*member(name));
-        QCOMPARE(again->boxText(13), QString::number(expected.ID));
-        QVERIFY(!again->boxText(12).isEmpty());
-        QVERIFY(again->Check_MyAccount()->isChecked());
-        QCOMPARE(again->DTPicker_ExpirationPwd()->value(), 45000.25);
-        QVERIFY(again->close());
     }
-}
 
-// The language file and the forms are written apart: each control the file names must exist,
-// every caption label must be named, and English must leave the design-time texts as they are.
-void TestEditForm::formsMatchTheLanguageFile() {
-    fx->prefs.setHiddenChar(QStringLiteral("#"));
-    TextCatalog catalog;
-    catalog.LoadLanguageFile(QStringLiteral(VANTREL_LANGUAGE_FILE));
-    QVERIFY(catalog.LanguageCount() > 0);
-    for (int c = 0; c < CategoryCountTotal; ++c) {
-        EditForm* form = newForm(c);
-        QCOMPARE(form->objectName(), QLatin1String(categoryInfo(c)->formName));
-        QCOMPARE(form->windowTitle(), caption(c));
-        for (int box : form->textIndexes()) { // "Outgoing password" and "PIN" show in clear
-            if (auto* line = qobject_cast<QLineEdit*>(form->Texts(box)))
-                QCOMPARE(line->echoMode() == QLineEdit::Password, box == 1);
+    // The language file and the forms are written apart: each control the file names must exist,
+    // every caption label must be named, and English must leave the design-time texts as they are.
+    void formsMatchTheLanguageFile() {
+        fx->prefs.setHiddenChar(QStringLiteral("#"));
+        TextCatalog catalog;
+        catalog.LoadLanguageFile(QStringLiteral(VANTREL_LANGUAGE_FILE));
+        QVERIFY(catalog.LanguageCount() > 0);
+        for (int c = 0; c < CategoryCountTotal; ++c) {
+            EditForm* form = fx->newForm(c);
+            QCOMPARE(form->objectName(), QLatin1String(categoryInfo(c)->formName));
+            QCOMPARE(form->windowTitle(), caption(c));
+            for (int box : form->textIndexes()) { // "Outgoing password" and "PIN" show in clear
+                if (auto* line = qobject_cast<QLineEdit*>(form->Texts(box)))
+                    QCOMPARE(line->echoMode() == QLineEdit::Password, box == 1);
+            }
+            for (qint16 l = 1; l <= catalog.LanguageCount(); ++l) {
+                const QStringList names = catalog.controlNames(catalog.LanguageName(l), form->objectName());
+                QVERIFY2(names.contains(form->objectName()), qPrintable(form->objectName()));
+                for (const QString& name : names)
+                    QVERIFY2(name == form->objectName() || form->findChild<QObject*>(name), qPrintable(name));
+                for (const QLabel* label :
+                     form->findChildren<QLabel*>(QRegularExpression(QStringLiteral("^Labels_"))))
+                    QVERIFY2(names.contains(label->objectName()), qPrintable(label->objectName()));
+            }
+            auto snapshot = [form] {
+                QStringList texts = {form->windowTitle()};
+                for (const QWidget* w : form->findChildren<QWidget*>())
+                    texts << w->toolTip();
+                for (const QLabel* l : form->findChildren<QLabel*>())
+                    texts << l->text();
+                for (const QAbstractButton* b : form->findChildren<QAbstractButton*>())
+                    texts << b->text();
+                for (int i = 0; i < 3; ++i)
+                    texts << form->SmartTab_Pwd()->tabText(i);
+                return texts;
+            };
+            const QStringList before = snapshot();
+            catalog.ApplyTexts(QStringLiteral("Vantrel"), form, QStringLiteral("English"));
+            QCOMPARE(snapshot(), before);
+            for (int tab : {1, 2, 0}) {
+                form->SmartTab_Pwd()->setCurrentIndex(tab);
+                QCOMPARE(form->Command_ok()->isVisible(), tab == 0);
+                QCOMPARE(form->Command_cancel()->isVisible(), tab == 0);
+            }
         }
-        for (qint16 l = 1; l <= catalog.LanguageCount(); ++l) {
-            const QStringList names = catalog.controlNames(catalog.LanguageName(l), form->objectName());
-            QVERIFY2(names.contains(form->objectName()), qPrintable(form->objectName()));
-            for (const QString& name : names)
-                QVERIFY2(name == form->objectName() || form->findChild<QObject*>(name), qPrintable(name));
-            for (const QLabel* label :
-                 form->findChildren<QLabel*>(QRegularExpression(QStringLiteral("^Labels_"))))
-                QVERIFY2(names.contains(label->objectName()), qPrintable(label->objectName()));
-        }
-        auto snapshot = [form] {
-            QStringList texts = {form->windowTitle()};
-            for (const QWidget* w : form->findChildren<QWidget*>())
-                texts << w->toolTip();
-            for (const QLabel* l : form->findChildren<QLabel*>())
-                texts << l->text();
-            for (const QAbstractButton* b : form->findChildren<QAbstractButton*>())
-                texts << b->text();
-            for (int i = 0; i < 3; ++i)
-                texts << form->SmartTab_Pwd()->tabText(i);
-            return texts;
+    }
+
+    // The account name is trimmed; on Files and Serials the file or software name (box 14),
+    // trimmed, stands in for a missing one. Without a name nothing is stored and the form stays.
+    void nameRules_data() {
+        QTest::addColumn<int>("category");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("box14");
+        QTest::addColumn<QString>("stored"); // empty: refused
+        auto row = [](const char* tag, int category, const char* name, const char* box14,
+                      const char* stored) {
+            QTest::newRow(tag) << category << QString::fromUtf8(name) << QString::fromUtf8(box14)
+                               << QString::fromUtf8(stored);
         };
-        const QStringList before = snapshot();
-        catalog.ApplyTexts(QStringLiteral("Vantrel"), form, QStringLiteral("English"));
-        QCOMPARE(snapshot(), before);
-        for (int tab : {1, 2, 0}) {
-            form->SmartTab_Pwd()->setCurrentIndex(tab);
-            QCOMPARE(form->Command_ok()->isVisible(), tab == 0);
-            QCOMPARE(form->Command_cancel()->isVisible(), tab == 0);
-        }
+        row("trimmed", WebSites, "  joe  ", "site", "joe");
+        row("blanks only", WebSites, "   ", "site", "");
+        row("no stand-in on Banks", Banks, "", "bank", "");
+        row("file name", Files, "  ", "  f.txt ", "f.txt");
+        row("name before file name", Files, "joe", "f.txt", "joe");
+        row("no file name", Files, " ", "   ", "");
+        row("software name", Serials, "", " Office ", "Office");
+        row("no software name", Serials, "", "", "");
     }
-}
 
-void TestEditForm::nameRulesAndTrimming() {
-    const struct {
-        int category;
-        const char *name, *box14, *storedName; // no stored name: refused
-    } cases[] = {
-        {WebSites, "  joe  ", "site", "joe"},
-        {WebSites, "   ", "site", ""}, // blanks only
-        {Banks, "", "bank", ""},       // box 14 stands in only on Files and Serials
-        {Files, "  ", "  f.txt ", "f.txt"},
-        {Files, "joe", "f.txt", "joe"},
-        {Files, " ", "   ", ""},
-        {Serials, "", " Office ", "Office"},
-        {Serials, "", "", ""},
-    };
-    for (const auto& row : cases) {
-        fx = std::make_unique<EditFixture>();
-        const QString tag = QStringLiteral("%1 '%2' '%3'").arg(row.category).arg(row.name, row.box14);
-        EditForm* form = newForm(row.category);
-        form->setBoxText(99, QStringLiteral("  My bank  "));
-        form->setBoxText(0, QLatin1String(row.name));
-        form->setBoxText(1, QStringLiteral("  pass word "));
-        form->setBoxText(14, QLatin1String(row.box14));
+    void nameRules() {
+        QFETCH(int, category);
+        QFETCH(QString, name);
+        QFETCH(QString, box14);
+        QFETCH(QString, stored);
+        EditForm* form = fx->newForm(category);
+        form->setBoxText(99, QStringLiteral("My bank"));
+        form->setBoxText(0, name);
+        form->setBoxText(14, box14);
         form->Command_ok()->click();
-        const CategoryInfo* info = categoryInfo(row.category);
+        const CategoryInfo* info = categoryInfo(category);
+        QCOMPARE(fx->notices(), QStringList{T(stored.isEmpty() ? info->msgNameMissing : info->msgStored)});
         AccountRecords out;
-        if (!*row.storedName) {
-            QVERIFY2(fx->notices() == QStringList{T(info->msgNameMissing)}, qPrintable(tag));
-            QCOMPARE(fx->engine().GetRecords(out, AllCategories), 0);
-            QCOMPARE(fx->commands.openForm(row.category), form);
-            continue;
+        QCOMPARE(fx->engine().GetRecords(out, AllCategories), stored.isEmpty() ? 0 : 1);
+        if (stored.isEmpty()) {
+            QCOMPARE(fx->commands.openForm(category), form);
+            return;
         }
-        QVERIFY2(fx->notices() == QStringList{T(info->msgStored)}, qPrintable(tag));
-        QCOMPARE(fx->engine().GetRecords(out, row.category), 1);
-        QCOMPARE(out.front().AccountName, QLatin1String(row.storedName));
-        QCOMPARE(out.front().Description, QStringLiteral("My bank"));
-        QCOMPARE(out.front().Password, QStringLiteral("  pass word "));
-        QCOMPARE(out.front().*member(fieldsOf(row.category).value(13).second), QLatin1String(row.box14));
+        QCOMPARE(out.front().AccountName, stored);
+        QCOMPARE(out.front().*member(fieldsOf(category).value(13).second), box14); // the field as typed
     }
-}
 
-void TestEditForm::typingAddsOneStar() {
-    const AccountRecord record = fx->put(Dialup, QStringLiteral("isp"), QStringLiteral("joe"));
-    EditForm* form = editForm(record);
-    form->setBoxText(18, QStringLiteral("set by code"));
-    form->Check_MyAccount()->setChecked(true);
-    form->DTPicker_ExpirationPwd()->setValue(45000);
-    QVERIFY(form->Populate(record.ID, false));
-    for (int key : {Qt::Key_Tab, Qt::Key_Left, Qt::Key_End})
-        QTest::keyClick(form->Texts(0), Qt::Key(key));
-    QVERIFY(!form->FormChanged());
-    QCOMPARE(form->windowTitle(), caption(Dialup));
+    void typingAddsOneStar() {
+        const AccountRecord record = fx->put(Dialup, QStringLiteral("isp"), QStringLiteral("joe"));
+        EditForm* form = fx->edit(record);
+        form->setBoxText(18, QStringLiteral("set by code"));
+        form->Check_MyAccount()->setChecked(true);
+        form->DTPicker_ExpirationPwd()->setValue(45000);
+        QVERIFY(form->Populate(record.ID, false));
+        for (int key : {Qt::Key_Tab, Qt::Key_Left, Qt::Key_End})
+            QTest::keyClick(form->Texts(0), Qt::Key(key));
+        QVERIFY(!form->FormChanged());
+        QCOMPARE(form->windowTitle(), caption(Dialup));
 
-    QTest::keyClicks(form->Texts(18), QStringLiteral("abc")); // Specific tab, several lines
-    QTest::keyClicks(form->Texts(2), QStringLiteral("de"));   // Advanced tab
-    QTest::keyClick(form->Texts(99), Qt::Key_Delete);
-    QVERIFY(form->FormChanged());
-    QCOMPARE(form->windowTitle(), caption(Dialup) + QLatin1Char('*'));
-}
+        QTest::keyClicks(form->Texts(18), QStringLiteral("abc")); // Specific tab, several lines
+        QTest::keyClicks(form->Texts(2), QStringLiteral("de"));   // Advanced tab
+        QTest::keyClick(form->Texts(99), Qt::Key_Delete);
+        QVERIFY(form->FormChanged());
+        QCOMPARE(form->windowTitle(), caption(Dialup) + QLatin1Char('*'));
+    }
 
-void TestEditForm::saveStoresAndRefreshesInOrder() {
-    fx->prefs.setLastType(Pins);
-    EditForm* form = newForm(Banks);
-    QTest::keyClicks(form->Texts(0), QStringLiteral("joe"));
-    form->Command_ok()->click();
-    QCOMPARE(fx->main.calls, QStringList({"set_Modified(1)", "set_UndoNew", "ListAccounts(5)", "UpdateBar"}));
-    QCOMPARE(fx->notices(), QStringList{T(76)});
-    QVERIFY(!fx->commands.openForm(Banks));
-    QCOMPARE(fx->engine().AccountCount(), 1);
-    QCOMPARE(fx->engine().CategoryCount(Banks), 1);
-}
-
-void TestEditForm::failedSaveKeepsTheForm() {
-    const AccountRecord record = fx->put(Banks, QStringLiteral("bank"), QStringLiteral("joe"));
-    EditForm* form = editForm(record);
-    QTest::keyClicks(form->Texts(99), QStringLiteral(" typed"));
-    fx->engine().DeleteRecord(record.ID, Banks, true); // meanwhile, from the list
-
-    form->Command_ok()->click();
-    QCOMPARE(fx->notices(), QStringList{T(850)});
-    QCOMPARE(form->windowTitle(), caption(Banks) + QLatin1Char('*'));
-
-    fx->prompts.answerYes();
-    QVERIFY(!form->close()); // Yes to storing, and storing failed: nothing typed is lost
-    QCOMPARE(fx->prompts.asked.last().prompt, T(924));
-    QCOMPARE(fx->prompts.asked.last().title, T(925));
-    QCOMPARE(fx->notices().last(), T(850) + QLatin1Char(' ') + T(934));
-    QCOMPARE(fx->commands.openForm(Banks), form);
-    QCOMPARE(form->boxText(99), QStringLiteral("bank typed"));
-
-    fx->engine().CloseFile(); // the engine now throws: still no success
-    form->Command_ok()->click();
-    QCOMPARE(fx->notices().last(), T(850));
-    QVERIFY(fx->main.calls.isEmpty());
-
-    fx->prompts.answerNo();
-    QVERIFY(form->close());
-    QVERIFY(!fx->commands.openForm(Banks));
-}
-
-void TestEditForm::cancelAsksAboutChanges() {
-    EditForm* form = newForm(Misc);
-    QTest::keyClicks(form->Texts(0), QStringLiteral("joe"));
-    fx->prompts.answerYes();
-    form->Command_cancel()->click();
-    QCOMPARE(fx->prompts.asked.last().prompt, T(924));
-    QCOMPARE(fx->notices(), QStringList{T(58)});
-    QCOMPARE(fx->main.calls.first(), QStringLiteral("set_UndoNew"));
-    QCOMPARE(fx->engine().AccountCount(), 1);
-    QVERIFY(!fx->commands.openForm(Misc));
-}
-
-void TestEditForm::datesAndTextsComeBackExactly() {
-    EditForm* form = newForm(Pins);
-    QVERIFY(!form->DTPicker_ExpirationPwd()->hasDate());
-    form->setBoxText(0, QStringLiteral("none"));
-    form->Command_ok()->click();
-    AccountRecords out;
-    fx->engine().GetRecords(out, Pins);
-    QCOMPARE(out.front().ExpirationPwd, NoDate);
-
-    // Unedited boxes give back what they got: line ends, separators and no length limit.
-    AccountRecord record = fx->put(Services, QString(40000, QLatin1Char('d')), QStringLiteral("joe"));
-    record.Notes = QStringLiteral("a\r\nb\u00a0\u2028c\r\n");
-    record.ServiceWhat = QStringLiteral("one\rtwo");
-    for (double date : {0.0, 2.0, 2.5}) {
-        record.ExpirationPwd = date;
-        fx->engine().PutRecord(record);
-        form = editForm(record);
-        QCOMPARE(form->DTPicker_ExpirationPwd()->hasDate(), IsDateSet(date));
-        QTest::keyClicks(form->Texts(2), QStringLiteral("x"));
+    void saveStoresAndRefreshesInOrder() {
+        fx->prefs.setLastType(Pins);
+        EditForm* form = fx->newForm(Banks);
+        QTest::keyClicks(form->Texts(0), QStringLiteral("joe"));
         form->Command_ok()->click();
-        const AccountRecord stored = fx->stored(record.ID);
-        QCOMPARE(stored.ExpirationPwd, IsDateSet(date) ? date : NoDate);
-        QCOMPARE(stored.Description.size(), 40000);
-        QCOMPARE(stored.Notes, record.Notes);
-        QCOMPARE(stored.ServiceWhat, record.ServiceWhat);
+        QCOMPARE(fx->main.calls,
+                 QStringList({"set_Modified(1)", "set_UndoNew", "ListAccounts(5)", "UpdateBar"}));
+        QCOMPARE(fx->notices(), QStringList{T(76)});
+        QVERIFY(!fx->commands.openForm(Banks));
+        QCOMPARE(fx->engine().AccountCount(), 1);
+        QCOMPARE(fx->engine().CategoryCount(Banks), 1);
     }
-    form = editForm(record);
-    QTest::keyClicks(form->Texts(11), QStringLiteral("x"));
-    form->Command_ok()->click();
-    QCOMPARE(fx->stored(record.ID).Notes, QStringLiteral("xa\r\nb\u00a0\r\nc\r\n")); // edited: line ends kept
-}
+
+    void failedSaveKeepsTheForm() {
+        const AccountRecord record = fx->put(Banks, QStringLiteral("bank"), QStringLiteral("joe"));
+        EditForm* form = fx->edit(record);
+        QTest::keyClicks(form->Texts(99), QStringLiteral(" typed"));
+        fx->engine().DeleteRecord(record.ID, Banks, true); // meanwhile, from the list
+
+        form->Command_ok()->click();
+        QCOMPARE(fx->notices(), QStringList{T(850)});
+        QCOMPARE(form->windowTitle(), caption(Banks) + QLatin1Char('*'));
+
+        fx->prompts.answerYes();
+        QVERIFY(!form->close()); // Yes to storing, and storing failed: nothing typed is lost
+        QCOMPARE(fx->lastQuestion(), T(925) + ": " + T(924));
+        QCOMPARE(fx->notices().last(), T(850) + QLatin1Char(' ') + T(934));
+        QCOMPARE(fx->commands.openForm(Banks), form);
+        QCOMPARE(form->boxText(99), QStringLiteral("bank typed"));
+
+        fx->engine().CloseFile(); // the engine now throws: still no success
+        form->Command_ok()->click();
+        QCOMPARE(fx->notices().last(), T(850));
+        QVERIFY(fx->main.calls.isEmpty());
+
+        fx->prompts.answerNo();
+        QVERIFY(form->close());
+        QVERIFY(!fx->commands.openForm(Banks));
+    }
+
+    void cancelAsksAboutChanges() {
+        EditForm* form = fx->newForm(Misc);
+        QTest::keyClicks(form->Texts(0), QStringLiteral("joe"));
+        fx->prompts.answerYes();
+        form->Command_cancel()->click();
+        QCOMPARE(fx->lastQuestion(), T(925) + ": " + T(924));
+        QCOMPARE(fx->notices(), QStringList{T(58)});
+        QCOMPARE(fx->main.calls.first(), QStringLiteral("set_UndoNew"));
+        QCOMPARE(fx->engine().AccountCount(), 1);
+        QVERIFY(!fx->commands.openForm(Misc));
+    }
+
+    void datesAndTextsComeBackExactly() {
+        EditForm* form = fx->newForm(Pins);
+        QVERIFY(!form->DTPicker_ExpirationPwd()->hasDate());
+        form->setBoxText(0, QStringLiteral("none"));
+        form->Command_ok()->click();
+        AccountRecords out;
+        fx->engine().GetRecords(out, Pins);
+        QCOMPARE(out.front().ExpirationPwd, NoDate);
+
+        // Unedited boxes give back what they got: line ends, separators and no length limit.
+        AccountRecord record = fx->put(Services, QString(40000, QLatin1Char('d')), QStringLiteral("joe"));
+        record.Notes = QStringLiteral("a\r\nb\u00a0\u2028c\r\n");
+        record.ServiceWhat = QStringLiteral("one\rtwo");
+        for (double date : {0.0, 2.0, 2.5}) {
+            record.ExpirationPwd = date;
+            fx->engine().PutRecord(record);
+            form = fx->edit(record);
+            QCOMPARE(form->DTPicker_ExpirationPwd()->hasDate(), IsDateSet(date));
+            QTest::keyClicks(form->Texts(2), QStringLiteral("x"));
+            form->Command_ok()->click();
+            const AccountRecord stored = fx->stored(record.ID);
+            QCOMPARE(stored.ExpirationPwd, IsDateSet(date) ? date : NoDate);
+            QCOMPARE(stored.Description.size(), 40000);
+            QCOMPARE(stored.Notes, record.Notes);
+            QCOMPARE(stored.ServiceWhat, record.ServiceWhat);
+        }
+        form = fx->edit(record);
+        QTest::keyClicks(form->Texts(11), QStringLiteral("x"));
+        form->Command_ok()->click();
+        QCOMPARE(fx->stored(record.ID).Notes,
+                 QStringLiteral("xa\r\nb\u00a0\r\nc\r\n")); // edited: line ends kept
+    }
+};
 
 QTEST_MAIN(TestEditForm)
 #include "tst_editform.moc"
