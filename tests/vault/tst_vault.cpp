@@ -281,10 +281,9 @@ private slots:
             return b;
         };
         // Version 2, then opslimits (offset 16) and memlimits (24) out of bounds; all little-endian.
-        QList<QByteArray> hostile{
-            with(8, 2, 2),  with(16, MaxKdfOpsLimit + 1, 8), with(16, ~quint64(0), 8),
-            with(16, 0, 8), with(24, MaxKdfMemLimit + 1, 8), with(24, ~quint64(0), 8),
-            with(24, 1, 8)};
+        QList<QByteArray> hostile{with(8, 2, 2),  with(16, MaxKdfOpsLimit + 1, 8), with(16, ~quint64(0), 8),
+                                  with(16, 0, 8), with(24, MaxKdfMemLimit + 1, 8), with(24, ~quint64(0), 8),
+                                  with(24, 1, 8)};
         // Each limit allowed on its own, together far too costly: 4 GiB for 5 passes.
         QByteArray costly = with(24, MaxKdfMemLimit, 8);
         costly[16] = 5;
