@@ -88,7 +88,6 @@ double procStatusMb(const char* field) {
     return 0;
 }
 
-
 const char* const kWords[] = {"Home",  "work",   "Bank",   "mail", "Shop",   "forum",
                               "Cloud", "router", "Office", "game", "Travel", "school",
                               "Café",  "music",  "Video",  "news", "Garden", "Ärzte"};

@@ -71,7 +71,6 @@ void report(const QString& name, double value, int decimals = 3) {
 
 // ---- realistic accounts -------------------------------------------------------------------------
 
-
 const char* const kWords[] = {
     "amber",   "anchor",  "apple",   "arrow",   "autumn",   "badger", "banner",   "basket",  "beacon",
     "birch",   "blossom", "bramble", "breeze",  "bridge",   "bronze", "cabin",    "candle",  "canyon",

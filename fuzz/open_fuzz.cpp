@@ -79,7 +79,6 @@ bool sameContents(const VaultContents& a, const VaultContents& b) {
     return true;
 }
 
-
 // AccountRecord's == says NaN differs from itself, and a file may hold NaN dates.
 bool sameRecord(const AccountRecord& a, const AccountRecord& b) {
     for (const AccountField& f : accountFields()) {

@@ -36,7 +36,9 @@ QPixmap logo(int size) {
     return pm;
 }
 
-int confusionPictureCount() { return 26; }
+int confusionPictureCount() {
+    return 26;
+}
 
 QPixmap confusionPicture(int index) {
     index = qBound(0, index, 25);

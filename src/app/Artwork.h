@@ -4,7 +4,7 @@
 
 // Pictures the program draws itself, so nothing is shipped that we did not make.
 namespace Artwork {
-QPixmap logo(int size);               // a key in a shield
-int confusionPictureCount();           // 26
-QPixmap confusionPicture(int index);   // 48 x 48: a letter in a coloured circle, index 0..25
+QPixmap logo(int size);              // a key in a shield
+int confusionPictureCount();         // 26
+QPixmap confusionPicture(int index); // 48 x 48: a letter in a coloured circle, index 0..25
 } // namespace Artwork

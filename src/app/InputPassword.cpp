@@ -32,8 +32,9 @@ InputPassword::InputPassword(MainApi& main, QWidget* owner) : QDialog(owner), ma
     bold.setPointSizeF(bold.pointSizeF() * 1.3);
     title->setFont(bold);
     auto* explanation = new QLabel(
-        QStringLiteral("This software requires a code for encrypting information and passwords. This code should be "
-                       "always the same per user, because all info will be encrypted based on this code."),
+        QStringLiteral(
+            "This software requires a code for encrypting information and passwords. This code should be "
+            "always the same per user, because all info will be encrypted based on this code."),
         this);
     explanation->setObjectName(QStringLiteral("Labels_1"));
     explanation->setWordWrap(true);
@@ -100,14 +101,15 @@ InputPassword::InputPassword(MainApi& main, QWidget* owner) : QDialog(owner), ma
 void InputPassword::set_QXFile(const QString& QX_File, bool New_QXFile) {
     qxFile_ = QX_File;
     newFile_ = New_QXFile;
-    setWindowTitle(QStringLiteral("Master password:: ") + QX_File.mid(QX_File.lastIndexOf(u'/') + 1).trimmed());
+    setWindowTitle(QStringLiteral("Master password:: ") +
+                   QX_File.mid(QX_File.lastIndexOf(u'/') + 1).trimmed());
 }
 
 void InputPassword::StartUI() {
     if (!newFile_)
         return;
-    SharedForm::instance().ShowPopUpMessage(Text(773) + QStringLiteral("\r\n") + Text(774) + QStringLiteral("\r\n"),
-                                            50, 0);
+    SharedForm::instance().ShowPopUpMessage(
+        Text(773) + QStringLiteral("\r\n") + Text(774) + QStringLiteral("\r\n"), 50, 0);
     try {
         main_.services().engine().Pause(500);
     } catch (const VaultError&) {
@@ -171,7 +173,9 @@ void InputPassword::succeed(const QString&) {
     close();
 }
 
-void InputPassword::Command_Cancel_Click() { close(); }
+void InputPassword::Command_Cancel_Click() {
+    close();
+}
 
 int InputPassword::visibleSlot() const {
     for (size_t i = 0; i < Image_confusion.size(); ++i) {

@@ -17,8 +17,8 @@
 #include "Clock.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -73,7 +73,8 @@ Main::~Main() = default;
 
 // ---- menus -------------------------------------------------------------------------------------
 
-QAction* Main::addAction(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut) {
+QAction* Main::addAction(QMenu* menu, const char* name, const QString& caption,
+                         const QKeySequence& shortcut) {
     auto* a = new QAction(caption, this);
     a->setObjectName(QString::fromLatin1(name));
     if (!shortcut.isEmpty())
@@ -102,11 +103,13 @@ void Main::buildMenus() {
     QMenu* file = addMenu(nullptr, "menu_file", QStringLiteral("&File"));
     connect(addAction(file, "menu_new", QStringLiteral("New passwords file")), &QAction::triggered, this,
             &Main::menu_new_Click);
-    connect(addAction(file, "menu_open", QStringLiteral("Open passwords file"), QKeySequence(Qt::CTRL | Qt::Key_O)),
+    connect(addAction(file, "menu_open", QStringLiteral("Open passwords file"),
+                      QKeySequence(Qt::CTRL | Qt::Key_O)),
             &QAction::triggered, this, &Main::menu_open_Click);
     connect(addAction(file, "menu_close", QStringLiteral("Close passwords file")), &QAction::triggered, this,
             &Main::menu_close_Click);
-    connect(addAction(file, "menu_save", QStringLiteral("Save passwords file"), QKeySequence(Qt::CTRL | Qt::Key_S)),
+    connect(addAction(file, "menu_save", QStringLiteral("Save passwords file"),
+                      QKeySequence(Qt::CTRL | Qt::Key_S)),
             &QAction::triggered, this, &Main::menu_save_Click);
     separator(file, "split9");
     QMenu* utility = addMenu(file, "menu_utility", QStringLiteral("Utility"));
@@ -118,30 +121,39 @@ void Main::buildMenus() {
             &QAction::triggered, this, &Main::menu_exit_Click);
 
     QMenu* manager = addMenu(nullptr, "menu_manager", QStringLiteral("Man&ager"));
-    connect(addAction(manager, "menu_new_account", QStringLiteral("N&ew account"), QKeySequence(Qt::CTRL | Qt::Key_N)),
+    connect(addAction(manager, "menu_new_account", QStringLiteral("N&ew account"),
+                      QKeySequence(Qt::CTRL | Qt::Key_N)),
             &QAction::triggered, this, [this] { commands_->NewAccount(); });
     QMenu* newOf = addMenu(manager, "menu_newpassword", QStringLiteral("&New account"));
     const struct {
         const char* name;
         int code;
-    } perCategory[] = {{"menu_new_bank", Banks},        {"menu_new_computerlogon", ComputersLogon},
-                       {"menu_new_creditcard", CreditCards}, {"menu_new_dialup", Dialup},
-                       {"menu_new_file", Files},        {"menu_new_forum", Forums},
-                       {"menu_new_mailbox", MailBoxes}, {"menu_new_messenger", Messengers},
-                       {"menu_new_misc", Misc},         {"menu_new_pin", Pins},
-                       {"menu_new_serial", Serials},    {"menu_new_service", Services},
+    } perCategory[] = {{"menu_new_bank", Banks},
+                       {"menu_new_computerlogon", ComputersLogon},
+                       {"menu_new_creditcard", CreditCards},
+                       {"menu_new_dialup", Dialup},
+                       {"menu_new_file", Files},
+                       {"menu_new_forum", Forums},
+                       {"menu_new_mailbox", MailBoxes},
+                       {"menu_new_messenger", Messengers},
+                       {"menu_new_misc", Misc},
+                       {"menu_new_pin", Pins},
+                       {"menu_new_serial", Serials},
+                       {"menu_new_service", Services},
                        {"menu_new_website", WebSites}};
     for (const auto& entry : perCategory) {
         const int code = entry.code;
-        connect(addAction(newOf, entry.name, QString::fromLatin1(categoryInfo(code)->newEntry)), &QAction::triggered,
-                this, [this, code] { commands_->newAccountOf(code); });
+        connect(addAction(newOf, entry.name, QString::fromLatin1(categoryInfo(code)->newEntry)),
+                &QAction::triggered, this, [this, code] { commands_->newAccountOf(code); });
     }
-    connect(addAction(manager, "menu_edit_account", QStringLiteral("&Edit account"), QKeySequence(Qt::CTRL | Qt::Key_E)),
+    connect(addAction(manager, "menu_edit_account", QStringLiteral("&Edit account"),
+                      QKeySequence(Qt::CTRL | Qt::Key_E)),
             &QAction::triggered, this, [this] { commands_->EditAccount(); });
-    connect(addAction(manager, "menu_delete_account", QStringLiteral("&Delete account"), QKeySequence(Qt::Key_Delete)),
+    connect(addAction(manager, "menu_delete_account", QStringLiteral("&Delete account"),
+                      QKeySequence(Qt::Key_Delete)),
             &QAction::triggered, this, [this] { commands_->DeleteAccounts(); });
-    connect(addAction(manager, "menu_duplicate_account", QStringLiteral("D&uplicate")), &QAction::triggered, this,
-            [this] { commands_->DuplicateAccount(); });
+    connect(addAction(manager, "menu_duplicate_account", QStringLiteral("D&uplicate")), &QAction::triggered,
+            this, [this] { commands_->DuplicateAccount(); });
     addAction(manager, "menu_find_account", QStringLiteral("F&ind"), QKeySequence(Qt::CTRL | Qt::Key_F));
     separator(manager, "split8");
     addAction(manager, "menu_copy_account_main", QStringLiteral("Copy account to the clipboard"),
@@ -149,8 +161,8 @@ void Main::buildMenus() {
     addAction(manager, "menu_copy_password_main", QStringLiteral("Copy password to the clipboard"),
               QKeySequence(Qt::CTRL | Qt::Key_F2));
     addAction(manager, "menu_export_account_main", QStringLiteral("Export account(s) to the clipboard"));
-    QAction* visitMain =
-        addAction(manager, "menu_visit_website_main", QStringLiteral("Jump to web site"), QKeySequence(Qt::CTRL | Qt::Key_J));
+    QAction* visitMain = addAction(manager, "menu_visit_website_main", QStringLiteral("Jump to web site"),
+                                   QKeySequence(Qt::CTRL | Qt::Key_J));
     visitMain->setVisible(false);
     separator(manager, "split1");
     connect(addAction(manager, "menu_showAll", QStringLiteral("Show all")), &QAction::triggered, this,
@@ -171,14 +183,15 @@ void Main::buildMenus() {
     addAction(hidden, "menu_export_account", QStringLiteral("Export account(s) to the clipboard"));
     addAction(hidden, "menu_visit_website", QStringLiteral("Jump to web site"));
     separator(hidden, "split6");
-    addAction(hidden, "menu_generate_password", QStringLiteral("Generate random password and copy to the clipboard"));
+    addAction(hidden, "menu_generate_password",
+              QStringLiteral("Generate random password and copy to the clipboard"));
     separator(hidden, "split2");
-    connect(addAction(hidden, "menu_new_hidden_account", QStringLiteral("New account")), &QAction::triggered, this,
-            [this] { commands_->NewAccount(); });
-    connect(addAction(hidden, "menu_edit_hidden_account", QStringLiteral("Edit account")), &QAction::triggered, this,
-            [this] { commands_->EditAccount(); });
-    connect(addAction(hidden, "menu_delete_hidden_account", QStringLiteral("Delete account")), &QAction::triggered,
-            this, [this] { commands_->DeleteAccounts(); });
+    connect(addAction(hidden, "menu_new_hidden_account", QStringLiteral("New account")), &QAction::triggered,
+            this, [this] { commands_->NewAccount(); });
+    connect(addAction(hidden, "menu_edit_hidden_account", QStringLiteral("Edit account")),
+            &QAction::triggered, this, [this] { commands_->EditAccount(); });
+    connect(addAction(hidden, "menu_delete_hidden_account", QStringLiteral("Delete account")),
+            &QAction::triggered, this, [this] { commands_->DeleteAccounts(); });
     connect(addAction(hidden, "menu_duplicate_hidden_account", QStringLiteral("Duplicate account")),
             &QAction::triggered, this, [this] { commands_->DuplicateAccount(); });
     addAction(hidden, "menu_find_hidden_account", QStringLiteral("Find account"));
@@ -196,8 +209,8 @@ void Main::buildMenus() {
     QMenu* help = addMenu(nullptr, "menu_help", QStringLiteral("&Help"));
     connect(addAction(help, "menu_QXHomePage", QStringLiteral("QX home page")), &QAction::triggered, this,
             [] { OpenLink(QStringLiteral("http://") + Product::productPage()); });
-    connect(addAction(help, "menu_Support_Web", QStringLiteral("Support on the web")), &QAction::triggered, this,
-            [] { OpenLink(QStringLiteral("http://") + Product::forumAddress()); });
+    connect(addAction(help, "menu_Support_Web", QStringLiteral("Support on the web")), &QAction::triggered,
+            this, [] { OpenLink(QStringLiteral("http://") + Product::forumAddress()); });
     separator(help, "split4");
     connect(addAction(help, "menu_about", QStringLiteral("&About")), &QAction::triggered, this, [this] {
         auto* about = new Form_about(this, services_.prefs.LanguageUsed());
@@ -241,7 +254,8 @@ void Main::applySkin() {
 // ---- title and state ---------------------------------------------------------------------------
 
 void Main::update_caption() {
-    QString title = Product::name() + u' ' + Product::version() + QStringLiteral(" - ") + Product::webAddress();
+    QString title =
+        Product::name() + u' ' + Product::version() + QStringLiteral(" - ") + Product::webAddress();
     const QString name = services_.hasEngine() ? services_.engine().CurrentFileName() : QString();
     if (!name.isEmpty())
         title += QStringLiteral(" - ") + name.toLower();
@@ -263,7 +277,9 @@ void Main::UpdateMenus() {
     menus_.value("menu_hidden")->setEnabled(open);
 }
 
-void Main::add_LastUsed(const QString& path) { recent_->add_LastUsed(path); }
+void Main::add_LastUsed(const QString& path) {
+    recent_->add_LastUsed(path);
+}
 
 // ---- file lifecycle ----------------------------------------------------------------------------
 
@@ -321,7 +337,8 @@ void Main::menu_new_Click() {
     if (QFileInfo::exists(path)) {
         services_.prefs.setLastFolder(path);
         if (!services_.prompts.askYesNo(this, Text(883), Text(884))) {
-            SharedForm::instance().ShowPopUpMessage(QStringLiteral("New Vantrel file aborted by user"), 10, 0);
+            SharedForm::instance().ShowPopUpMessage(QStringLiteral("New Vantrel file aborted by user"), 10,
+                                                    0);
             return;
         }
         services_.engine().DeleteFile(path);
@@ -380,9 +397,13 @@ bool Main::CloseFile() {
     return true;
 }
 
-void Main::menu_close_Click() { CloseFile(); }
+void Main::menu_close_Click() {
+    CloseFile();
+}
 
-void Main::menu_exit_Click() { ExitRoutine(false); }
+void Main::menu_exit_Click() {
+    ExitRoutine(false);
+}
 
 bool Main::ExitRoutine(bool SaveWithoutAsking) {
     if (!commands_->closeAllForms())
@@ -449,16 +470,36 @@ void Main::menu_kw_languages_Click(int index) {
 
 // ---- browsing, forwarded -----------------------------------------------------------------------
 
-void Main::UpdateBar() { browser_->UpdateBar(); }
-void Main::ListAccounts(int category) { browser_->ListAccounts(category); }
-void Main::Find_Account(const QString& text) { browser_->Find_Account(text); }
-int Main::CurrentCategory() const { return browser_->CurrentCategory(); }
-void Main::setCurrentCategory(int category) { browser_->setCurrentCategory(category); }
-int Main::SelectedAccountID(const QString& key) { return browser_->SelectedAccountID(key); }
-int Main::SelectedAccountType(const QString& key) { return browser_->SelectedAccountType(key); }
-int Main::CountSelectedAccounts() { return browser_->CountSelectedAccounts(); }
-QStringList Main::selectedRowKeys() { return browser_->selectedRowKeys(); }
-void Main::set_UndoNew() { commands_->set_UndoNew(); }
+void Main::UpdateBar() {
+    browser_->UpdateBar();
+}
+void Main::ListAccounts(int category) {
+    browser_->ListAccounts(category);
+}
+void Main::Find_Account(const QString& text) {
+    browser_->Find_Account(text);
+}
+int Main::CurrentCategory() const {
+    return browser_->CurrentCategory();
+}
+void Main::setCurrentCategory(int category) {
+    browser_->setCurrentCategory(category);
+}
+int Main::SelectedAccountID(const QString& key) {
+    return browser_->SelectedAccountID(key);
+}
+int Main::SelectedAccountType(const QString& key) {
+    return browser_->SelectedAccountType(key);
+}
+int Main::CountSelectedAccounts() {
+    return browser_->CountSelectedAccounts();
+}
+QStringList Main::selectedRowKeys() {
+    return browser_->selectedRowKeys();
+}
+void Main::set_UndoNew() {
+    commands_->set_UndoNew();
+}
 
 void Main::UpdateContextMenus() {
     QString address;
@@ -482,16 +523,20 @@ void Main::UpdateContextMenus() {
         visitMain->setVisible(false);
     }
     const bool rows = browser_->rowCount() > 0;
-    for (const char* name : {"menu_copy_account", "menu_copy_account_main", "menu_copy_password",
-                             "menu_copy_password_main", "menu_edit_hidden_account", "menu_edit_account",
-                             "menu_delete_hidden_account", "menu_delete_account", "menu_duplicate_hidden_account",
-                             "menu_duplicate_account"})
+    for (const char* name :
+         {"menu_copy_account", "menu_copy_account_main", "menu_copy_password", "menu_copy_password_main",
+          "menu_edit_hidden_account", "menu_edit_account", "menu_delete_hidden_account",
+          "menu_delete_account", "menu_duplicate_hidden_account", "menu_duplicate_account"})
         actions_.value(QString::fromLatin1(name))->setEnabled(rows);
 }
 
-void Main::popupContextMenu(const QPoint& globalPos) { menus_.value("menu_hidden")->popup(globalPos); }
+void Main::popupContextMenu(const QPoint& globalPos) {
+    menus_.value("menu_hidden")->popup(globalPos);
+}
 
-void Main::OpenAccountForm(int id, int category, bool ignoreId) { commands_->OpenAccountForm(id, category, ignoreId); }
+void Main::OpenAccountForm(int id, int category, bool ignoreId) {
+    commands_->OpenAccountForm(id, category, ignoreId);
+}
 
 void Main::runBarTask(const QString& key) {
     if (key == u"Exit")

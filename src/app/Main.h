@@ -71,8 +71,8 @@ public:
     void menu_close_Click();
     void menu_exit_Click();
     void OpenGivenFile(const QString& path);
-    bool Save();             // false when the file could not be written
-    bool CloseFile();        // false when the user's save failed and the file stays open
+    bool Save();                              // false when the file could not be written
+    bool CloseFile();                         // false when the user's save failed and the file stays open
     bool ExitRoutine(bool SaveWithoutAsking); // false when the user chose to stay
 
     // Languages menu.
@@ -85,7 +85,9 @@ public:
     QMenu* menu(const QString& name) const { return menus_.value(name); }
     QList<QAction*> languageItems() const { return languageItems_; }
     // The master password dialog while it is showing.
-    InputPassword* inputPassword() const { return inputPassword_ && inputPassword_->isVisible() ? inputPassword_ : nullptr; }
+    InputPassword* inputPassword() const {
+        return inputPassword_ && inputPassword_->isVisible() ? inputPassword_ : nullptr;
+    }
     RecentFiles& recentFiles() const { return *recent_; }
     Browser& browser() const { return *browser_; }
     AccountCommands& commands() const { return *commands_; }
@@ -97,7 +99,8 @@ protected:
 
 private:
     void buildMenus();
-    QAction* addAction(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {});
+    QAction* addAction(QMenu* menu, const char* name, const QString& caption,
+                       const QKeySequence& shortcut = {});
     QMenu* addMenu(QMenu* parent, const char* name, const QString& caption);
     void applySkin();
     InputPassword* prepareInputPassword(const QString& path, bool newFile);

@@ -19,7 +19,8 @@ class UserStore;
 class AppServices {
 public:
     using EngineFactory = std::function<std::unique_ptr<VaultEngine>()>;
-    AppServices(EngineFactory factory, Preferences& prefs, UserStore& store, Prompts& prompts, const Clock& clock)
+    AppServices(EngineFactory factory, Preferences& prefs, UserStore& store, Prompts& prompts,
+                const Clock& clock)
         : prefs(prefs), store(store), prompts(prompts), clock(clock), factory_(std::move(factory)) {}
 
     VaultEngine& engine() {

@@ -11,7 +11,8 @@ RecentFiles::RecentFiles(UserStore& store, QMenu* fileMenu, QAction* separator, 
                          QAction* insertBefore)
     : QObject(fileMenu), store_(store), menu_(fileMenu), separator_(separator), insertBefore_(insertBefore) {
     entries_.append(first);
-    connect(first, &QAction::triggered, this, [this, first] { emit openRequested(first->data().toString()); });
+    connect(first, &QAction::triggered, this,
+            [this, first] { emit openRequested(first->data().toString()); });
 }
 
 bool RecentFiles::isInList(const QString& path) const {
@@ -68,12 +69,14 @@ void RecentFiles::rebuild() {
             entry = new QAction(menu_);
             entry->setObjectName(QStringLiteral("last_menu_%1").arg(i));
             menu_->insertAction(insertBefore_, entry);
-            connect(entry, &QAction::triggered, this, [this, entry] { emit openRequested(entry->data().toString()); });
+            connect(entry, &QAction::triggered, this,
+                    [this, entry] { emit openRequested(entry->data().toString()); });
             entries_.append(entry);
         }
         entry->setData(history_[i]);
         // "&&" keeps an ampersand in a path from becoming an access key.
-        entry->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QString(history_[i]).replace(u'&', QStringLiteral("&&"))));
+        entry->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(
+            QString(history_[i]).replace(u'&', QStringLiteral("&&"))));
         entry->setVisible(true);
         separator_->setVisible(true);
     }

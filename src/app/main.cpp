@@ -1,7 +1,7 @@
-#include "FileVaultEngine.h"
 #include "Main.h"
 #include "Artwork.h"
 #include "Clock.h"
+#include "FileVaultEngine.h"
 #include "Product.h"
 #include "Prompts.h"
 #include "Settings.h"
@@ -19,7 +19,8 @@ namespace {
 // Beside the binary first (a build folder or a portable copy), then the install's data folder.
 QString findBesideOrInstalled(const QString& fileName) {
     const QString here = QCoreApplication::applicationDirPath();
-    for (const QString& candidate : {here + u'/' + fileName, here + QStringLiteral("/../share/vantrel/") + fileName}) {
+    for (const QString& candidate :
+         {here + u'/' + fileName, here + QStringLiteral("/../share/vantrel/") + fileName}) {
         if (QFileInfo(candidate).isFile())
             return QDir::cleanPath(candidate);
     }

@@ -623,8 +623,8 @@ constexpr OptionDef kCreateOptions[] = {{"force", false, false}, {"kdf-cheap", f
 constexpr OptionDef kLsOptions[] = {{"category", true, false}};
 constexpr OptionDef kShowOptions[] = {{"show-password", false, false}};
 constexpr OptionDef kAddOptions[] = {{"category", true, false},     {"description", true, false},
-                                      {"account-name", true, false}, {"password", true, false},
-                                      {"generate", true, false},     {"field", true, true}};
+                                     {"account-name", true, false}, {"password", true, false},
+                                     {"generate", true, false},     {"field", true, true}};
 constexpr OptionDef kEditOptions[] = {
     {"password", true, false}, {"generate", true, false}, {"field", true, true}};
 constexpr OptionDef kGenerateOptions[] = {{"length", true, false}, {"count", true, false}};

@@ -65,13 +65,13 @@ private:
 // "Preferences/Path" and the recent files "History/1", "History/2", ...
 class UserStore {
 public:
-    UserStore();                            // the user's real store
+    UserStore();                             // the user's real store
     explicit UserStore(const QString& file); // a store in the given file (tests)
     ~UserStore();
     void setExecutablePath(const QString& path);
     QString executablePath() const;
-    QStringList history() const;                 // "History/1", "History/2", ... in order, up to the first gap
-    void setHistory(const QStringList& paths);   // replaces the whole list
+    QStringList history() const;               // "History/1", "History/2", ... in order, up to the first gap
+    void setHistory(const QStringList& paths); // replaces the whole list
     QSettings& settings();
 
 private:

@@ -19,7 +19,7 @@ public:
     // while one shows is stacked beside it.
     void ShowPopUpMessage(const QString& Message, int Secs = 0, int KindMessage = 0);
 
-    QStringList visibleMessages() const; // texts on screen now, oldest first
+    QStringList visibleMessages() const;             // texts on screen now, oldest first
     QStringList history() const { return history_; } // every text shown since start or clearHistory
     void clearHistory() { history_.clear(); }
     void hideAll();

@@ -77,7 +77,7 @@ const AccountField kFields[] = {
     {"MyAccount", FieldKind::Boolean},
 };
 
-QString AccountRecord::* const kStringFields[] = {
+QString AccountRecord::*const kStringFields[] = {
     &AccountRecord::WebsiteName,
     &AccountRecord::WebsiteUrl,
     &AccountRecord::ProviderName,
@@ -150,9 +150,13 @@ constexpr double kPastLastDate = 2958466.0;
 
 } // namespace
 
-std::span<const AccountField> accountFields() { return kFields; }
+std::span<const AccountField> accountFields() {
+    return kFields;
+}
 
-std::span<QString AccountRecord::* const> accountStringFields() { return kStringFields; }
+std::span<QString AccountRecord::*const> accountStringFields() {
+    return kStringFields;
+}
 
 int accountFieldIndex(const QString& name) {
     for (size_t i = 0; i < std::size(kFields); ++i) {

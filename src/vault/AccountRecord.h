@@ -102,7 +102,7 @@ std::span<const AccountField> accountFields();
 int accountFieldIndex(const QString& name);
 
 // The string fields alone, in record order (their position is their number in stored files).
-std::span<QString AccountRecord::* const> accountStringFields();
+std::span<QString AccountRecord::*const> accountStringFields();
 
 // Value of a field as text (numbers in decimal, dates as automation dates, booleans 0/1) and the
 // reverse; setFieldText returns false when the text does not fit the field's kind.

@@ -8,7 +8,8 @@ const CategoryInfo kCategories[CategoryCountTotal] = {
     {0, "WebSites", "Form_WebSites", "Web site details", "Web site", 77, 78, 851, 8},
     {1, "Dialup", "Form_DialUp", "Dial up details", "Dial up", 52, 53, 836, 9},
     {2, "Files", "Form_Files", "File details", "File", 59, 60, 842, 10},
-    {3, "ComputersLogon", "Form_ComputersLogOn", "Computer log on details", "Computer logon", 67, 68, 846, 11},
+    {3, "ComputersLogon", "Form_ComputersLogOn", "Computer log on details", "Computer logon", 67, 68, 846,
+     11},
     {4, "MailBoxes", "Form_MailBoxes", "Mailbox details", "Mail box", 73, 74, 849, 12},
     {5, "Pins", "Form_Pins", "Pin details", "Pin", 69, 70, 847, 3},
     {6, "Serials", "Form_Serials", "Serial details", "Serial", 63, 64, 844, 4},
@@ -22,11 +23,17 @@ const CategoryInfo kCategories[CategoryCountTotal] = {
 
 } // namespace
 
-std::span<const CategoryInfo> categories() { return kCategories; }
+std::span<const CategoryInfo> categories() {
+    return kCategories;
+}
 
-bool isCategoryCode(int code) { return code >= 0 && code < CategoryCountTotal; }
+bool isCategoryCode(int code) {
+    return code >= 0 && code < CategoryCountTotal;
+}
 
-const CategoryInfo* categoryInfo(int code) { return isCategoryCode(code) ? &kCategories[code] : nullptr; }
+const CategoryInfo* categoryInfo(int code) {
+    return isCategoryCode(code) ? &kCategories[code] : nullptr;
+}
 
 int categoryByKey(const QString& key) {
     for (const CategoryInfo& c : kCategories) {

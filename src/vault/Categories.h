@@ -29,14 +29,14 @@ inline constexpr int CategoryCountTotal = 13;
 // Everything the program says about one category; the single table every window reads.
 struct CategoryInfo {
     int code;
-    const char* key;        // category bar item key, also the category's name
-    const char* formName;   // object name of its edit form
-    const char* caption;    // edit form caption (English)
-    const char* newEntry;   // New account submenu caption, also the category's display name
-    int msgNameMissing;     // text ids of the form's Save outcomes
+    const char* key;      // category bar item key, also the category's name
+    const char* formName; // object name of its edit form
+    const char* caption;  // edit form caption (English)
+    const char* newEntry; // New account submenu caption, also the category's display name
+    int msgNameMissing;   // text ids of the form's Save outcomes
     int msgStored;
     int msgNotStored;
-    int barOrder;           // position in the category bar, 0 first
+    int barOrder; // position in the category bar, 0 first
 };
 
 std::span<const CategoryInfo> categories(); // indexed by code

@@ -198,7 +198,9 @@ private:
     std::array<size_t, 256> skip_{};
 };
 
-double currentAutomationDate() { return toAutomationDate(QDateTime::currentDateTime()); }
+double currentAutomationDate() {
+    return toAutomationDate(QDateTime::currentDateTime());
+}
 
 bool fsyncFolderOf(const QString& path) {
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
@@ -389,7 +391,8 @@ bool decodePayload(QByteArrayView bytes, VaultContents& contents) {
         if (!r.array(items) || items < 6 || items % 2 != 0 || (items - 6) / 2 > quint64(kStringFieldCount))
             return refuse();
         if (!r.integer(id) || id <= lastId || id >= next || !r.integer(type) || !isCategoryCode(int(type)) ||
-            !r.real(a.expirationPwd) || !r.real(a.recordDate) || !r.integer(a.reserved) || !r.boolean(a.myAccount))
+            !r.real(a.expirationPwd) || !r.real(a.recordDate) || !r.integer(a.reserved) ||
+            !r.boolean(a.myAccount))
             return refuse();
         a.id = qint32(id);
         a.type = qint32(type);
@@ -457,8 +460,12 @@ struct FileVaultEngine::Key {
     }
 };
 
-KdfLimits KdfLimits::moderate() { return {crypto_pwhash_OPSLIMIT_MODERATE, crypto_pwhash_MEMLIMIT_MODERATE}; }
-KdfLimits KdfLimits::cheapest() { return {crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN}; }
+KdfLimits KdfLimits::moderate() {
+    return {crypto_pwhash_OPSLIMIT_MODERATE, crypto_pwhash_MEMLIMIT_MODERATE};
+}
+KdfLimits KdfLimits::cheapest() {
+    return {crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN};
+}
 
 // ---- engine -------------------------------------------------------------------------------------
 
@@ -474,18 +481,26 @@ FileVaultEngine::~FileVaultEngine() {
     sodium_memzero(digestKey_, sizeof digestKey_);
 }
 
-void FileVaultEngine::setClock(std::function<double()> now) { now_ = std::move(now); }
+void FileVaultEngine::setClock(std::function<double()> now) {
+    now_ = std::move(now);
+}
 
 void FileVaultEngine::requireOpen() const {
     if (!IsOpen())
         throw VaultError("No password file is open");
 }
 
-bool FileVaultEngine::IsOpen() const { return key_ != nullptr; }
+bool FileVaultEngine::IsOpen() const {
+    return key_ != nullptr;
+}
 
-QString FileVaultEngine::CurrentFileName() const { return IsOpen() ? QFileInfo(path_).fileName() : QString(); }
+QString FileVaultEngine::CurrentFileName() const {
+    return IsOpen() ? QFileInfo(path_).fileName() : QString();
+}
 
-QString FileVaultEngine::CurrentFilePath() const { return IsOpen() ? path_ : QString(); }
+QString FileVaultEngine::CurrentFilePath() const {
+    return IsOpen() ? path_ : QString();
+}
 
 QString FileVaultEngine::CategoryName(int category) const {
     const CategoryInfo* info = categoryInfo(category);
@@ -494,7 +509,8 @@ QString FileVaultEngine::CategoryName(int category) const {
 
 const StoredAccount* FileVaultEngine::find(int id) const {
     const auto& v = contents_.accounts;
-    auto it = std::lower_bound(v.begin(), v.end(), id, [](const StoredAccount& a, int x) { return a.id < x; });
+    auto it =
+        std::lower_bound(v.begin(), v.end(), id, [](const StoredAccount& a, int x) { return a.id < x; });
     return (it != v.end() && it->id == id) ? &*it : nullptr;
 }
 
@@ -616,7 +632,9 @@ bool FileVaultEngine::PasswordInUse(const QString& password, QString& owner, int
     return false;
 }
 
-int FileVaultEngine::RecordCount(const AccountRecords& records) const { return int(records.size()); }
+int FileVaultEngine::RecordCount(const AccountRecords& records) const {
+    return int(records.size());
+}
 
 int FileVaultEngine::CategoryCount(int category) const {
     requireOpen();
@@ -633,12 +651,23 @@ QString FileVaultEngine::GetWebAddress(int id, int category) const {
         return {};
     QString AccountRecord::*member = nullptr;
     switch (a->type) {
-    case WebSites: member = &AccountRecord::WebsiteUrl; break;
-    case MailBoxes: member = &AccountRecord::WebEmail; break;
-    case Banks: member = &AccountRecord::BankWebSite; break;
-    case CreditCards: member = &AccountRecord::CardBankWebSite; break;
-    case Forums: member = &AccountRecord::ForumUrl; break;
-    default: return {};
+    case WebSites:
+        member = &AccountRecord::WebsiteUrl;
+        break;
+    case MailBoxes:
+        member = &AccountRecord::WebEmail;
+        break;
+    case Banks:
+        member = &AccountRecord::BankWebSite;
+        break;
+    case CreditCards:
+        member = &AccountRecord::CardBankWebSite;
+        break;
+    case Forums:
+        member = &AccountRecord::ForumUrl;
+        break;
+    default:
+        return {};
     }
     return fieldOf(*a, stringFieldNumber(member)).trimmed().toString();
 }
@@ -662,7 +691,8 @@ int FileVaultEngine::AccountCount() const {
 void FileVaultEngine::DeleteRecord(int id, int category, bool) {
     requireOpen();
     auto& v = contents_.accounts;
-    auto it = std::lower_bound(v.begin(), v.end(), id, [](const StoredAccount& a, int x) { return a.id < x; });
+    auto it =
+        std::lower_bound(v.begin(), v.end(), id, [](const StoredAccount& a, int x) { return a.id < x; });
     if (it == v.end() || it->id != id ||
         (category != it->type && category != WebSites && category != AllCategories))
         throw VaultError("The account does not exist");
@@ -769,12 +799,13 @@ bool FileVaultEngine::OpenFile(const QString& path, const QString& masterPasswor
         const qsizetype cipherBytes = bytes.size() - kHeaderBytes;
         QByteArray plain(cipherBytes - kTagBytes, Qt::Uninitialized);
         unsigned long long plainBytes = 0;
-        if (crypto_aead_xchacha20poly1305_ietf_decrypt(reinterpret_cast<unsigned char*>(plain.data()), &plainBytes,
-                                                       nullptr, h + kHeaderBytes, quint64(cipherBytes), h,
-                                                       kHeaderBytes, nonce, key->bytes) != 0)
+        if (crypto_aead_xchacha20poly1305_ietf_decrypt(
+                reinterpret_cast<unsigned char*>(plain.data()), &plainBytes, nullptr, h + kHeaderBytes,
+                quint64(cipherBytes), h, kHeaderBytes, nonce, key->bytes) != 0)
             return false;
         VaultContents contents;
-        const bool decoded = decodePayload(QByteArrayView(plain.constData(), qsizetype(plainBytes)), contents);
+        const bool decoded =
+            decodePayload(QByteArrayView(plain.constData(), qsizetype(plainBytes)), contents);
         wipe(plain);
         if (!decoded)
             return false;
@@ -804,9 +835,9 @@ bool FileVaultEngine::writeFile() {
     unsigned char* nonce = h + 32 + kSaltBytes;
     randombytes_buf(nonce, kNonceBytes); // never reuse a nonce under the same key
     unsigned long long cipherBytes = 0;
-    crypto_aead_xchacha20poly1305_ietf_encrypt(h + kHeaderBytes, &cipherBytes,
-                                               reinterpret_cast<const unsigned char*>(plain.constData()),
-                                               quint64(plain.size()), h, kHeaderBytes, nullptr, nonce, key_->bytes);
+    crypto_aead_xchacha20poly1305_ietf_encrypt(
+        h + kHeaderBytes, &cipherBytes, reinterpret_cast<const unsigned char*>(plain.constData()),
+        quint64(plain.size()), h, kHeaderBytes, nullptr, nonce, key_->bytes);
     wipe(plain);
 
     const bool fresh = !QFileInfo::exists(path_);

@@ -50,7 +50,8 @@ struct MainFixture {
         SharedForm::instance().hideAll();
         SharedForm::instance().clearHistory();
         services = std::make_unique<AppServices>(
-            [] { return std::make_unique<FileVaultEngine>(KdfLimits::cheapest()); }, prefs, store, prompts, clock);
+            [] { return std::make_unique<FileVaultEngine>(KdfLimits::cheapest()); }, prefs, store, prompts,
+            clock);
     }
     ~MainFixture() {
         main.reset();

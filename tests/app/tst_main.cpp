@@ -1,11 +1,11 @@
 #include "MainFixture.h"
 
-#include "Browser.h"
 #include "../platform/CatalogChecks.h"
-#include "RecentFiles.h"
 #include "AccountCommands.h"
+#include "Browser.h"
 #include "EditForm.h"
 #include "FieldSets.h"
+#include "RecentFiles.h"
 
 #include <QAction>
 #include <QDir>
@@ -392,7 +392,8 @@ void TestMain::windowsCarryEveryControlTheLanguageFileNames() {
     MainFixture f;
     Main& m = f.start();
     const TextCatalog& catalog = languageCatalog();
-    for (const QString& language : {QStringLiteral("English"), QStringLiteral("Italian"), QStringLiteral("German")}) {
+    for (const QString& language :
+         {QStringLiteral("English"), QStringLiteral("Italian"), QStringLiteral("German")}) {
         QCOMPARE(missingControls(catalog, language, &m), QStringList());
     }
     f.makeVault("a.qx", "secret1");
