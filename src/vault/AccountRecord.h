@@ -94,6 +94,7 @@ struct AccountField {
     FieldKind kind;
     QString AccountRecord::*text = nullptr; // set for String fields
     bool secret = false;                    // never searched, never listed
+    int owner = -1; // category code whose own field this is; -1 for the fields every account has
 };
 
 std::span<const AccountField> accountFields();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AccountRecord.h"
+
 #include <QString>
 
 #include <array>
@@ -37,6 +39,8 @@ struct CategoryInfo {
     int msgStored;
     int msgNotStored;
     int barOrder; // position in the category bar, 0 first
+    // The field holding the account's web or web-mail address; nullptr when the category has none.
+    QString AccountRecord::*webAddress;
 };
 
 std::span<const CategoryInfo> categories(); // indexed by code

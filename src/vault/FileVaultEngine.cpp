@@ -649,26 +649,9 @@ QString FileVaultEngine::GetWebAddress(int id, int category) const {
     const StoredAccount* a = find(id);
     if (!a || (category != a->type && category != WebSites && category != AllCategories))
         return {};
-    QString AccountRecord::*member = nullptr;
-    switch (a->type) {
-    case WebSites:
-        member = &AccountRecord::WebsiteUrl;
-        break;
-    case MailBoxes:
-        member = &AccountRecord::WebEmail;
-        break;
-    case Banks:
-        member = &AccountRecord::BankWebSite;
-        break;
-    case CreditCards:
-        member = &AccountRecord::CardBankWebSite;
-        break;
-    case Forums:
-        member = &AccountRecord::ForumUrl;
-        break;
-    default:
+    QString AccountRecord::*member = categoryInfo(a->type)->webAddress;
+    if (!member)
         return {};
-    }
     return fieldOf(*a, stringFieldNumber(member)).trimmed().toString();
 }
 
