@@ -15,12 +15,14 @@
 //   list_bench --size N     one size in this process
 
 #include "AccountListView.h"
+#include "AppServices.h"
 #include "Browser.h"
 #include "BrowserHost.h"
 #include "Categories.h"
 #include "Clock.h"
+#include "FileDialog.h"
 #include "FileVaultEngine.h"
-#include "MainApi.h"
+#include "Funzioni.h"
 #include "Prompts.h"
 #include "Settings.h"
 #include "SharedForm.h"
@@ -121,13 +123,15 @@ int runOneSize(int n) {
     if (!dir.isValid())
         fail("no temporary folder");
     KW_ini ini(dir.filePath(QStringLiteral("QX.ini")));
-    SharedForm::instance().KW_ini_1().setDefaultFile(ini.defaultFile());
     SystemClock clock;
     Preferences prefs(ini, clock, dir.path());
     UserStore store(dir.filePath(QStringLiteral("user.ini")));
-    ScriptedPrompts prompts;
+    QtPrompts prompts; // never asked: nothing here needs an answer
+    SharedForm notices;
+    PlatformFileDialogs fileDialogs;
+    DesktopLinkOpener links;
     AppServices services([] { return std::make_unique<FileVaultEngine>(KdfLimits::cheapest()); }, prefs,
-                         store, prompts, clock);
+                         store, prompts, clock, notices, fileDialogs, links);
     VaultEngine& engine = services.engine();
     if (!engine.CreateFile(dir.filePath(QStringLiteral("bench.qx")), QStringLiteral("bench master password")))
         fail("cannot create the vault");

@@ -1,5 +1,6 @@
 #include "InputPassword.h"
 
+#include "AppServices.h"
 #include "Artwork.h"
 #include "MainApi.h"
 #include "Prompts.h"
@@ -108,24 +109,25 @@ void InputPassword::set_QXFile(const QString& QX_File, bool New_QXFile) {
 void InputPassword::StartUI() {
     if (!newFile_)
         return;
-    SharedForm::instance().ShowPopUpMessage(
-        Text(773) + QStringLiteral("\r\n") + Text(774) + QStringLiteral("\r\n"), 50, 0);
+    main_.services().notices.ShowPopUpMessage(Text(TextId::NewFileIntro) + QStringLiteral("\r\n") +
+                                                  Text(TextId::NewFileChooseMaster) + QStringLiteral("\r\n"),
+                                              50, 0);
     try {
         main_.services().engine().Pause(500);
     } catch (const VaultError&) {
     }
-    SharedForm::instance().ShowPopUpMessage(Text(815), 50, 2);
+    main_.services().notices.ShowPopUpMessage(Text(TextId::RememberMaster), 50, 2);
 }
 
 void InputPassword::Command_OK_Click() {
     const QString p = Text_LogIn->text().trimmed();
     if (newFile_) {
         if (p.isEmpty())
-            return fail(Text(809));
+            return fail(Text(TextId::MasterEmpty));
         if (p.size() < 5)
-            return fail(Text(80));
+            return fail(Text(TextId::MasterTooShort));
         if (firstEntry_.isEmpty()) {
-            SharedForm::instance().ShowPopUpMessage(Text(81), 50, 0);
+            main_.services().notices.ShowPopUpMessage(Text(TextId::MasterTypeAgain), 50, 0);
             firstEntry_ = p;
             Text_LogIn->clear();
             Text_LogIn->setFocus();
@@ -133,14 +135,14 @@ void InputPassword::Command_OK_Click() {
         }
         if (p != firstEntry_) {
             firstEntry_.clear();
-            return fail(Text(82));
+            return fail(Text(TextId::MasterMismatch));
         }
         // Whatever is open is about to be replaced: its unsaved changes get their question.
         if (!main_.SavePrompt(false))
             return; // the open file's changes could not be saved: keep it open rather than lose them
         if (!main_.services().engine().CreateFile(qxFile_, p)) {
             firstEntry_.clear();
-            return fail(Text(933));
+            return fail(Text(TextId::CreateFailed));
         }
         succeed(p);
         return;
@@ -152,12 +154,12 @@ void InputPassword::Command_OK_Click() {
         opened = false;
     }
     if (!opened)
-        return fail(Text(810));
+        return fail(Text(TextId::OpenFailed));
     succeed(p);
 }
 
 void InputPassword::fail(const QString& message) {
-    main_.services().prompts.alert(this, message, Text(83));
+    main_.services().prompts.alert(this, message, Text(TextId::MasterPasswordTitle));
     Text_LogIn->clear();
     Text_LogIn->setFocus();
 }

@@ -1,10 +1,14 @@
 #include "Main.h"
+#include "AppServices.h"
 #include "Artwork.h"
 #include "Clock.h"
+#include "FileDialog.h"
 #include "FileVaultEngine.h"
+#include "Funzioni.h"
 #include "Product.h"
 #include "Prompts.h"
 #include "Settings.h"
+#include "SharedForm.h"
 
 #include <QApplication>
 #include <QDir>
@@ -72,7 +76,11 @@ int main(int argc, char* argv[]) {
     Preferences prefs(ini, clock, exeDir);
     UserStore store;
     QtPrompts prompts;
-    AppServices services([] { return std::make_unique<FileVaultEngine>(); }, prefs, store, prompts, clock);
+    SharedForm notices;
+    PlatformFileDialogs fileDialogs;
+    DesktopLinkOpener links;
+    AppServices services([] { return std::make_unique<FileVaultEngine>(); }, prefs, store, prompts, clock,
+                         notices, fileDialogs, links);
 
     Main window(services, paths);
     window.show();

@@ -12,7 +12,6 @@ inline constexpr int NoColumn = 9999;
 struct ListColumn {
     QString key;
     QString text;          // header text
-    int textId = 0;        // text identifier of the header, so it can follow the language; 0 = fixed
     double widthTwips = 0; // as the layout stores it; the header holds the live width in pixels
     int alignment = 0;     // 0 left, 1 right, 2 centre
     int sortOrder = 0;     // 0 unsorted, 1 ascending, 2 descending

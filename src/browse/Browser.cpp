@@ -1,12 +1,12 @@
 #include "Browser.h"
 
 #include "AccountListView.h"
-#include "BarIcons.h"
+#include "AppServices.h"
 #include "BrowserHost.h"
 #include "Categories.h"
+#include "CategoryBar.h"
 #include "ExplorerBar.h"
 #include "ListViewHandling.h"
-#include "MainApi.h"
 #include "Settings.h"
 #include "SharedForm.h"
 #include "TextCatalog.h"
@@ -23,46 +23,7 @@
 namespace {
 
 const QString kNoFileNotice = QStringLiteral("Please create or open a new passwords file");
-const QString kMainGroupTip = QStringLiteral("Store and handle all your passwords from here");
 const QString kPanel2Tip = QStringLiteral("Double click on this panel for viewing also passwords in clear");
-const QString kMainGroup = QStringLiteral("Main");
-const QString kTypesGroup = QStringLiteral("Types");
-
-struct TaskItem {
-    const char* key;
-    int caption;
-    int tooltip;
-    int icon;
-};
-const TaskItem kTaskItems[] = {
-    {"New", 34, 618, 0},   {"Edit", 36, 619, 4},  {"Delete", 38, 620, 2},
-    {"Find", 40, 621, 20}, {"Exit", 42, 622, 19},
-};
-
-struct CategoryItem {
-    int code;
-    int caption;          // before the first count
-    int captionWithCount; // followed by the count and ")"
-    int tooltip;
-    int icon;
-};
-const CategoryItem kCategoryItems[] = {
-    {Banks, 625, 593, 823, 5},     {CreditCards, 627, 595, 45, 16}, {Forums, 629, 597, 46, 13},
-    {Pins, 631, 599, 824, 8},      {Serials, 633, 601, 47, 7},      {Messengers, 635, 603, 825, 11},
-    {Services, 637, 605, 826, 6},  {Misc, 639, 607, 48, 10},        {WebSites, 641, 609, 49, 18},
-    {Dialup, 643, 611, 827, 15},   {Files, 645, 613, 828, 14},      {ComputersLogon, 647, 615, 50, 17},
-    {MailBoxes, 649, 617, 51, 12},
-};
-
-const CategoryItem& categoryItem(int code) {
-    return *std::find_if(std::begin(kCategoryItems), std::end(kCategoryItems),
-                         [code](const CategoryItem& c) { return c.code == code; });
-}
-
-QString keyOf(int code) {
-    return QLatin1String(categoryInfo(code)->key);
-}
-
 QString number(qint64 n) {
     return QString::number(n);
 }
@@ -91,11 +52,8 @@ QLabel* makePanel(const QString& name, QWidget* parent) {
 
 Browser::Browser(AppServices& services, BrowserHost& host, QWidget* parentForWidgets)
     : QObject(parentForWidgets), services_(services), host_(host) {
-    bar_ = new ExplorerBar(parentForWidgets);
-    bar_->setObjectName(QStringLiteral("vbalExplorerBarCtl_Main"));
-    bar_->setImageList(&barIcon);
-    connect(bar_, &ExplorerBar::itemClick, this,
-            [this](const QString&, const QString& key) { vbalExplorerBarCtl_Main_ItemClick(key); });
+    bar_ = new CategoryBar(parentForWidgets);
+    connect(bar_, &CategoryBar::itemClick, this, &Browser::vbalExplorerBarCtl_Main_ItemClick);
 
     list_ = new AccountListView(parentForWidgets);
     list_->setObjectName(QStringLiteral("ListView_Accounts"));
@@ -122,7 +80,11 @@ Browser::Browser(AppServices& services, BrowserHost& host, QWidget* parentForWid
 Browser::~Browser() = default;
 
 QWidget* Browser::categoryBar() {
-    return bar_;
+    return &bar_->bar();
+}
+
+ExplorerBar& Browser::explorerBar() {
+    return bar_->bar();
 }
 
 QWidget* Browser::accountList() {
@@ -150,50 +112,18 @@ bool Browser::fileIsOpen() {
 }
 
 void Browser::notice(const QString& text) {
-    SharedForm::instance().ShowPopUpMessage(text, 10, 0);
+    services_.notices.ShowPopUpMessage(text, 10, 0);
 }
 
 // ---- category bar -------------------------------------------------------------------------------
 
 void Browser::BuildBar() {
-    bar_->setRedraw(false);
-    bar_->clearGroups();
-    counts_ = {};
-    bar_->addGroup(kMainGroup, Text(32), kMainGroupTip, barGroupPicture(32));
-    for (const TaskItem& t : kTaskItems)
-        bar_->addItem(kMainGroup, QLatin1String(t.key), Text(t.caption), t.icon, Text(t.tooltip));
-    bar_->addGroup(kTypesGroup, Text(44), Text(623));
-    for (int code : categoryBarOrder()) {
-        const CategoryItem& c = categoryItem(code);
-        bar_->addItem(kTypesGroup, keyOf(code), Text(c.caption), c.icon, Text(c.tooltip));
-    }
-    bar_->setRedraw(true);
-}
-
-QString Browser::categoryCaption(int code) const {
-    const CategoryItem& c = categoryItem(code);
-    const std::optional<int>& count = counts_[size_t(code)];
-    return count ? Text(c.captionWithCount) + number(*count) + QLatin1Char(')') : Text(c.caption);
+    bar_->BuildBar();
 }
 
 void Browser::UpdateBar() {
-    bar_->setRedraw(false);
-    // Without a file there is nothing to count: the captions go back to their plain form instead
-    // of keeping the counts of a file that is no longer open.
-    const bool open = fileIsOpen();
-    for (int code : categoryBarOrder()) {
-        if (!open) {
-            counts_[size_t(code)].reset();
-        } else {
-            try {
-                counts_[size_t(code)] = engine().CategoryCount(code);
-            } catch (const VaultError&) {
-                continue; // this item keeps its caption; the others are still counted
-            }
-        }
-        bar_->setItemCaption(kTypesGroup, keyOf(code), categoryCaption(code));
-    }
-    bar_->setRedraw(true);
+    // Without a file there is nothing to count.
+    bar_->UpdateBar(fileIsOpen() ? &engine() : nullptr);
 }
 
 void Browser::vbalExplorerBarCtl_Main_ItemClick(const QString& key) {
@@ -205,11 +135,9 @@ void Browser::vbalExplorerBarCtl_Main_ItemClick(const QString& key) {
         notice(kNoFileNotice);
         return;
     }
-    for (const TaskItem& t : kTaskItems) {
-        if (key == QLatin1String(t.key)) {
-            host_.runBarTask(key);
-            return;
-        }
+    if (CategoryBar::isTask(key)) {
+        host_.runBarTask(key);
+        return;
     }
     const int code = categoryByKey(key);
     if (code >= 0)
@@ -220,9 +148,9 @@ void Browser::vbalExplorerBarCtl_Main_ItemClick(const QString& key) {
 
 void Browser::SetupAccountColumns() {
     std::vector<ListColumn> columns = {
-        {QStringLiteral("Type"), Text(14), 14, 1700, 0, 0},
-        {QStringLiteral("Description"), Text(16), 16, 3000, 0, 0},
-        {QStringLiteral("AccountName"), Text(18), 18, 3000, 0, 0},
+        {QStringLiteral("Type"), Text(TextId::ColumnCategory), 1700, 0, 0},
+        {QStringLiteral("Description"), Text(TextId::ColumnDescription), 3000, 0, 0},
+        {QStringLiteral("AccountName"), Text(TextId::ColumnAccountName), 3000, 0, 0},
     };
     AccountListModel& model = listModel();
     model.setColumns(std::move(columns));
@@ -237,11 +165,11 @@ void Browser::SetupAccountColumns() {
 }
 
 void Browser::LoadColumnLayout() {
-    ::LoadColumnLayout(*list_, SharedForm::instance().KW_ini_1());
+    ::LoadColumnLayout(*list_, services_.prefs.ini());
 }
 
 void Browser::SaveColumnLayout() {
-    ::SaveColumnLayout(*list_, SharedForm::instance().KW_ini_1());
+    ::SaveColumnLayout(*list_, services_.prefs.ini());
 }
 
 void Browser::Populate_ListView(const AccountRecords& records) {
@@ -279,11 +207,12 @@ void Browser::Populate_ListView(const AccountRecords& records) {
 
         QString panel;
         if (n == 0)
-            panel = Text(802) + Text(720) + number(total);
+            panel = Text(TextId::ShowingNone) + Text(TextId::AccountsOutOf) + number(total);
         else if (n == 1)
-            panel = Text(717) + number(total) + Text(718);
+            panel = Text(TextId::ShowingOneOf) + number(total) + Text(TextId::ShowingOneInFile);
         else
-            panel = Text(719) + number(n) + Text(720) + number(total) + Text(721);
+            panel = Text(TextId::Showing) + number(n) + Text(TextId::AccountsOutOf) + number(total) +
+                    Text(TextId::ShowingInFile);
 
         // One reset: the view lays out and paints once, however many rows there are.
         model.setRows(std::move(rows));
@@ -328,7 +257,7 @@ void Browser::ShowAll() {
     }
     if (count < 1) {
         clearList();
-        notice(Text(27));
+        notice(Text(TextId::NoAccountsYet));
     } else {
         Populate_ListView(records);
     }
@@ -349,7 +278,7 @@ void Browser::Find_Account(const QString& text) {
     }
     if (n < 1) {
         clearList(); // the list stays visible and panel 1 keeps the last listing's counts
-        notice(Text(1));
+        notice(Text(TextId::NoAccountMatches));
     } else {
         Populate_ListView(records);
     }
@@ -444,7 +373,8 @@ void Browser::ListView_Accounts_ItemClick() {
     } catch (const VaultError&) {
         record.Clear();
     }
-    QString text = QLatin1Char('"') + record.Description + QLatin1Char('"') + Text(21) + record.AccountName;
+    QString text = QLatin1Char('"') + record.Description + QLatin1Char('"') +
+                   Text(TextId::StatusAccountName) + record.AccountName;
     if (showPassword_) {
         text += QStringLiteral(" Pwd:") + record.Password;
         // Only a password really shown counts as one the clipboard watch should know.
@@ -496,7 +426,7 @@ void Browser::StatusBar_QX_PanelDblClick(int panel) {
         return;
     showPassword_ = !showPassword_;
     if (showPassword_)
-        notice(Text(812));
+        notice(Text(TextId::StatusShowsPasswords));
 }
 
 bool Browser::eventFilter(QObject* watched, QEvent* event) {
@@ -506,30 +436,4 @@ bool Browser::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QObject::eventFilter(watched, event);
-}
-
-// ---- language -----------------------------------------------------------------------------------
-
-void Browser::retranslate() {
-    AccountListModel& model = listModel();
-    for (int i = 0; i < model.columnCount(); ++i) {
-        const int id = model.columns()[size_t(i)].textId;
-        if (id != 0)
-            model.setHeaderText(i, Text(id));
-    }
-    if (bar_->groupKeys().isEmpty())
-        return;
-    bar_->setRedraw(false);
-    bar_->setGroupTitle(kMainGroup, Text(32));
-    for (const TaskItem& t : kTaskItems) {
-        bar_->setItemCaption(kMainGroup, QLatin1String(t.key), Text(t.caption));
-        bar_->setItemToolTip(kMainGroup, QLatin1String(t.key), Text(t.tooltip));
-    }
-    bar_->setGroupTitle(kTypesGroup, Text(44));
-    bar_->setGroupToolTip(kTypesGroup, Text(623));
-    for (int code : categoryBarOrder()) {
-        bar_->setItemCaption(kTypesGroup, keyOf(code), categoryCaption(code));
-        bar_->setItemToolTip(kTypesGroup, keyOf(code), Text(categoryItem(code).tooltip));
-    }
-    bar_->setRedraw(true);
 }

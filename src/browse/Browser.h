@@ -8,12 +8,12 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <optional>
 
 class AccountListView;
 class AppServices;
 class BrowserHost;
+class CategoryBar;
 class ExplorerBar;
 class QLabel;
 class QStatusBar;
@@ -30,7 +30,7 @@ public:
     QWidget* categoryBar();  // "vbalExplorerBarCtl_Main"
     QWidget* accountList();  // "ListView_Accounts"
     QStatusBar* statusBar(); // "StatusBar_QX"
-    ExplorerBar& explorerBar() { return *bar_; }
+    ExplorerBar& explorerBar();
     AccountListView& listView() { return *list_; }
     AccountListModel& listModel();
 
@@ -40,7 +40,7 @@ public:
 
     // Account list.
     void SetupAccountColumns();
-    void LoadColumnLayout(); // the default file of SharedForm's KW_ini_1
+    void LoadColumnLayout(); // in the settings file
     void SaveColumnLayout();
     void ListAccounts(int category);
     void RefreshInfo();
@@ -68,9 +68,6 @@ public:
     QString CopiedPasswordDigest() const { return copiedDigest_; }
     void setCopiedPasswordDigest(const QString& digest) { copiedDigest_ = digest; }
 
-    // Headers and bar texts follow the current language.
-    void retranslate();
-
     // Event handlers, wired to the widgets; public so the main window and tests can drive them.
     void vbalExplorerBarCtl_Main_ItemClick(const QString& key);
     void ListView_Accounts_ColumnClick(int column);
@@ -86,12 +83,11 @@ private:
     VaultEngine& engine();
     bool fileIsOpen();
     std::optional<QString> selectedKey() const;
-    QString categoryCaption(int code) const;
     void notice(const QString& text);
 
     AppServices& services_;
     BrowserHost& host_;
-    ExplorerBar* bar_;
+    CategoryBar* bar_;
     AccountListView* list_;
     QStatusBar* status_;
     QLabel* panel1_;
@@ -99,5 +95,4 @@ private:
     int currentCategory_ = 0;
     bool showPassword_ = false;
     QString copiedDigest_;
-    std::array<std::optional<int>, 13> counts_{}; // by category code; none until counted
 };

@@ -1,5 +1,6 @@
 #include "AccountCommands.h"
 
+#include "AppServices.h"
 #include "EditForm.h"
 #include "MainApi.h"
 #include "Prompts.h"
@@ -7,21 +8,17 @@
 #include "SharedForm.h"
 #include "TextCatalog.h"
 
-namespace {
-
-void notice(const QString& text, int kind) {
-    SharedForm::instance().ShowPopUpMessage(text, 10, kind);
-}
-
-void nothingSelected() {
-    notice(Text(822), 2);
-}
-
-} // namespace
-
 AccountCommands::AccountCommands(MainApi& main, QObject* parent) : QObject(parent), main_(main) {}
 
 AccountCommands::~AccountCommands() = default;
+
+void AccountCommands::notice(const QString& text, int kind) {
+    main_.services().notices.ShowPopUpMessage(text, 10, kind);
+}
+
+void AccountCommands::nothingSelected() {
+    notice(Text(TextId::SelectAccountFirst), 2);
+}
 
 EditForm* AccountCommands::openForm(int category) const {
     if (!isCategoryCode(category))
@@ -62,8 +59,9 @@ bool AccountCommands::ConfirmNewAccount() {
         undoNew_ = true;
         return true;
     }
-    notice(Text(3), 0);
-    return main_.services().prompts.askYesNo(main_.mainWindow(), Text(813), Text(814));
+    notice(Text(TextId::AlreadyEnteringNew), 0);
+    return main_.services().prompts.askYesNo(main_.mainWindow(), Text(TextId::OpenNewFormAnyway),
+                                             Text(TextId::NewAccountTitle));
 }
 
 void AccountCommands::newAccountOf(int category) {
@@ -102,7 +100,8 @@ void AccountCommands::OpenAccountForm(int AccountID, int Category, bool IgnoreID
     if (!form->Populate(AccountID, IgnoreID)) {
         if (loaded)
             form->close();
-        notice(Text(822), 2); // the row no longer stands for an account of this category
+        notice(Text(TextId::SelectAccountFirst),
+               2); // the row no longer stands for an account of this category
         return;
     }
     showForm(form);
@@ -129,7 +128,8 @@ void AccountCommands::DeleteAccounts() {
             return;
         }
         const QString label = record.Description + QLatin1Char('/') + record.AccountName;
-        if (!prompts.askYesNo(main_.mainWindow(), Text(816) + label + QLatin1Char('?'), Text(817)))
+        if (!prompts.askYesNo(main_.mainWindow(), Text(TextId::ConfirmDeleteOne) + label + QLatin1Char('?'),
+                              Text(TextId::ConfirmDeleteTitle)))
             return;
         try {
             engine.DeleteRecord(main_.SelectedAccountID(), main_.SelectedAccountType(), true);
@@ -137,12 +137,15 @@ void AccountCommands::DeleteAccounts() {
             notice(QString::fromUtf8(error.what()), 2);
             return;
         }
-        notice(Text(4) + label + Text(5), 0);
+        notice(Text(TextId::AccountDeletedBefore) + label + Text(TextId::AccountDeletedAfter), 0);
         refreshAfterDelete();
         return;
     }
 
-    if (!prompts.askYesNo(main_.mainWindow(), Text(818) + QString::number(count) + Text(819), Text(817)))
+    if (!prompts.askYesNo(main_.mainWindow(),
+                          Text(TextId::ConfirmDeleteMany) + QString::number(count) +
+                              Text(TextId::ConfirmDeleteManyAfter),
+                          Text(TextId::ConfirmDeleteTitle)))
         return;
     // The list is refreshed only after the loop, so the keys read before it stay valid.
     int deleted = 0;
@@ -156,7 +159,7 @@ void AccountCommands::DeleteAccounts() {
         }
     }
     if (failure.isEmpty())
-        notice(Text(6), 0);
+        notice(Text(TextId::AccountsDeleted), 0);
     else
         notice(failure, 2); // some accounts are still there: never report that as done
     if (deleted > 0)

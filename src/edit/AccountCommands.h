@@ -42,6 +42,8 @@ private:
     EditForm* loadForm(int category, bool& loaded);
     void showForm(EditForm* form);
     void refreshAfterDelete();
+    void notice(const QString& text, int kind);
+    void nothingSelected();
 
     MainApi& main_;
     std::array<QPointer<EditForm>, CategoryCountTotal> forms_;

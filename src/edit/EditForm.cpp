@@ -1,5 +1,6 @@
 #include "EditForm.h"
 
+#include "AppServices.h"
 #include "AutomationDate.h"
 #include "Categories.h"
 #include "Clock.h"
@@ -96,10 +97,6 @@ bool isTypingKey(const QKeyEvent* event) {
     if (key >= Qt::Key_F1 && key <= Qt::Key_F35)
         return false;
     return !event->matches(QKeySequence::Copy) && !event->matches(QKeySequence::SelectAll);
-}
-
-void notice(const QString& text, int kind) {
-    SharedForm::instance().ShowPopUpMessage(text, 10, kind);
 }
 
 // The locale's general date: the date, then the time unless it is midnight; the time alone
@@ -338,6 +335,10 @@ bool EditForm::Populate(int AccountID, bool IgnoreID) {
     return true;
 }
 
+void EditForm::notice(const QString& text, int kind) {
+    main_.services().notices.ShowPopUpMessage(text, 10, kind);
+}
+
 void EditForm::showRecordDate(double date) {
     setBoxText(Box::RecordDate, generalDate(date));
 }
@@ -362,8 +363,8 @@ bool EditForm::Save(bool closing) {
     AccountRecord record;
     // When the question on closing led here, the form stays open on failure: say why.
     auto refuse = [&](int textId) {
-        QString message = Text(textId);
-        const QString staysOpen = closing ? Text(934) : QString();
+        QString message = Text(TextId(textId));
+        const QString staysOpen = closing ? Text(TextId::FormStaysOpen) : QString();
         if (!staysOpen.isEmpty())
             message += QLatin1Char(' ') + staysOpen;
         notice(message, 2);
@@ -397,7 +398,7 @@ bool EditForm::Save(bool closing) {
 
     formChanged_ = false;
     setWindowTitle(loadedCaption_);
-    notice(Text(info_.msgStored), 0);
+    notice(Text(TextId(info_.msgStored)), 0);
     main_.set_Modified(true);
     main_.set_UndoNew();
     main_.ListAccounts(main_.services().prefs.LastType());
@@ -416,7 +417,10 @@ void EditForm::Command_cancel_Click() {
 }
 
 void EditForm::closeEvent(QCloseEvent* event) {
-    if (formChanged_ && main_.services().prompts.askYesNo(this, Text(924), Text(925)) && !Save(true)) {
+    if (formChanged_ &&
+        main_.services().prompts.askYesNo(this, Text(TextId::FormUnsavedPrompt),
+                                          Text(TextId::FormUnsavedTitle)) &&
+        !Save(true)) {
         // The user wanted the changes kept and they could not be stored: closing would lose them.
         event->ignore();
         return;

@@ -74,6 +74,7 @@ private:
     // Checks and stores the account and refreshes the main window; true when it was stored.
     bool Save(bool closing);
     void showRecordDate(double date);
+    void notice(const QString& text, int kind);
 
     const int category_;
     const CategoryInfo& info_;

@@ -2,6 +2,7 @@
 
 #include "Categories.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -33,13 +34,14 @@ CommonLabels commonLabels(int category) {
     }
 }
 
-// One entry of a category's own tab: row, place, box, caption, field, kind, height.
+// Where a category's own field stands on its tab: row, place, box, caption, kind, height. Which
+// category a field belongs to is the record's field table's to say.
 struct Specific {
+    QString R::*field;
     int row;
     RowPlace place;
     int textIndex;
     const char* caption;
-    QString R::*field;
     BoxKind kind = BoxKind::OneLine;
     int height = 0;
 };
@@ -50,83 +52,91 @@ constexpr auto Rt = RowPlace::Right;
 constexpr auto One = BoxKind::OneLine;
 constexpr auto Multi = BoxKind::MultiLine;
 
+// clang-format off
+const Specific kSpecific[] = {
+    {&R::WebsiteName, 1, F, 14, "Website name"},
+    {&R::WebsiteUrl, 2, F, 15, "Website url"},
+
+    {&R::ProviderName, 1, F, 14, "Provider name"},
+    {&R::ConnectionType, 2, L, 17, "Connection type"},
+    {&R::DnsPrimary, 2, Rt, 16, "DNS primary"},
+    {&R::Parameters, 3, F, 18, "Parameters", Multi, 41},
+    {&R::DnsSecondary, 4, L, 19, "DNS secondary"},
+    {&R::PhoneNumber, 4, Rt, 15, "Phone number"},
+    {&R::DialupPop3, 5, L, 21, "Pop3"},
+    {&R::DialupSmtp, 5, Rt, 20, "Smtp"},
+    {&R::News, 6, L, 23, "News"},
+    {&R::Proxy, 6, Rt, 22, "Proxy"},
+    {&R::Port, 7, L, 25, "Port"},
+    {&R::IpConfiguration, 7, Rt, 24, "IP configuration"},
+
+    // The full name stands above the file name, although the file name is box 14.
+    {&R::FileFullName, 1, F, 15, "Full file name", Multi, 89},
+    {&R::FileShortName, 2, F, 14, "File name", Multi, 89},
+
+    {&R::ComputerName, 1, F, 14, "Computer name", Multi, 43},
+    {&R::ComputerIp, 2, F, 15, "IP", Multi, 43},
+    {&R::ComputerPath, 3, F, 17, "Computer path", Multi, 43},
+    {&R::Domain, 4, F, 16, "Domain", Multi, 43},
+
+    {&R::MailboxName, 1, L, 14, "Name"},
+    {&R::WebEmail, 1, Rt, 15, "Web email"},
+    {&R::MailboxPop3, 2, L, 17, "Pop3"},
+    {&R::MailboxSmtp, 2, Rt, 16, "Smtp"},
+    {&R::OutgoingUsername, 3, L, 18, "Outgoing Username"},
+    {&R::OutgoingPassword, 3, Rt, 19, "Outgoing password"},
+
+    {&R::PinWhat, 1, F, 14, "What", Multi, 0},
+
+    {&R::SoftwareName, 1, F, 14, "Software name", Multi, 51},
+    {&R::SoftwareVersion, 2, F, 15, "Version"},
+
+    {&R::MessengerType, 1, F, 14, "Messenger type"},
+    {&R::MessengerServer, 2, F, 15, "Messenger server"},
+    {&R::AccountAlias, 3, F, 16, "Account alias"},
+
+    {&R::ServiceWhat, 1, F, 14, "What", Multi, 0},
+
+    {&R::MiscWhat, 1, F, 14, "What", Multi, 0},
+
+    {&R::BankName, 1, F, 14, "Bank name", Multi, 65},
+    {&R::BankWebSite, 2, F, 15, "Bank web site"},
+    {&R::BankAccountNumber, 3, L, 18, "Account number"},
+    {&R::BankIdCode, 3, Rt, 16, "Bank id code"},
+    {&R::BankLocation, 4, F, 17, "Bank location", Multi, 71},
+
+    {&R::CardBankName, 1, L, 14, "Bank name"},
+    {&R::CardBankWebSite, 1, Rt, 15, "Bank web site"},
+    {&R::CardBankLocation, 2, L, 17, "Bank location"},
+    {&R::CardBankIdCode, 2, Rt, 16, "Bank id code"},
+    {&R::CardAccountNumber, 3, L, 18, "Account number"},
+    {&R::CardPin, 3, Rt, 19, "PIN"},
+    {&R::CardCompanyOwner, 4, F, 21, "CC Company Owner"},
+    {&R::CardNumber, 5, L, 22, "CC Number"},
+    {&R::CardExpiration, 5, Rt, 20, "CC Expiration"},
+    {&R::CardOwner, 6, F, 23, "CC Owner", Multi, 65},
+
+    {&R::ForumName, 1, F, 14, "Website name", Multi, 89},
+    {&R::ForumUrl, 2, F, 15, "Website url", Multi, 89},
+};
+// clang-format on
+
+// The category's own fields, as the record's field table assigns them, in their places on the
+// tab: top to bottom, left before right (the order the boxes are made in, and so tabbed through).
 std::vector<Specific> specificBoxes(int category) {
-    switch (category) {
-    case WebSites:
-        return {{1, F, 14, "Website name", &R::WebsiteName}, {2, F, 15, "Website url", &R::WebsiteUrl}};
-    case Dialup:
-        return {
-            {1, F, 14, "Provider name", &R::ProviderName},
-            {2, L, 17, "Connection type", &R::ConnectionType},
-            {2, Rt, 16, "DNS primary", &R::DnsPrimary},
-            {3, F, 18, "Parameters", &R::Parameters, Multi, 41},
-            {4, L, 19, "DNS secondary", &R::DnsSecondary},
-            {4, Rt, 15, "Phone number", &R::PhoneNumber},
-            {5, L, 21, "Pop3", &R::DialupPop3},
-            {5, Rt, 20, "Smtp", &R::DialupSmtp},
-            {6, L, 23, "News", &R::News},
-            {6, Rt, 22, "Proxy", &R::Proxy},
-            {7, L, 25, "Port", &R::Port},
-            {7, Rt, 24, "IP configuration", &R::IpConfiguration},
-        };
-    case Files:
-        // The full name stands above the file name, although the file name is box 14.
-        return {{1, F, 15, "Full file name", &R::FileFullName, Multi, 89},
-                {2, F, 14, "File name", &R::FileShortName, Multi, 89}};
-    case ComputersLogon:
-        return {{1, F, 14, "Computer name", &R::ComputerName, Multi, 43},
-                {2, F, 15, "IP", &R::ComputerIp, Multi, 43},
-                {3, F, 17, "Computer path", &R::ComputerPath, Multi, 43},
-                {4, F, 16, "Domain", &R::Domain, Multi, 43}};
-    case MailBoxes:
-        return {
-            {1, L, 14, "Name", &R::MailboxName},
-            {1, Rt, 15, "Web email", &R::WebEmail},
-            {2, L, 17, "Pop3", &R::MailboxPop3},
-            {2, Rt, 16, "Smtp", &R::MailboxSmtp},
-            {3, L, 18, "Outgoing Username", &R::OutgoingUsername},
-            {3, Rt, 19, "Outgoing password", &R::OutgoingPassword},
-        };
-    case Pins:
-        return {{1, F, 14, "What", &R::PinWhat, Multi, 0}};
-    case Serials:
-        return {{1, F, 14, "Software name", &R::SoftwareName, Multi, 51},
-                {2, F, 15, "Version", &R::SoftwareVersion}};
-    case Messengers:
-        return {{1, F, 14, "Messenger type", &R::MessengerType},
-                {2, F, 15, "Messenger server", &R::MessengerServer},
-                {3, F, 16, "Account alias", &R::AccountAlias}};
-    case Services:
-        return {{1, F, 14, "What", &R::ServiceWhat, Multi, 0}};
-    case Misc:
-        return {{1, F, 14, "What", &R::MiscWhat, Multi, 0}};
-    case Banks:
-        return {
-            {1, F, 14, "Bank name", &R::BankName, Multi, 65},
-            {2, F, 15, "Bank web site", &R::BankWebSite},
-            {3, L, 18, "Account number", &R::BankAccountNumber},
-            {3, Rt, 16, "Bank id code", &R::BankIdCode},
-            {4, F, 17, "Bank location", &R::BankLocation, Multi, 71},
-        };
-    case CreditCards:
-        return {
-            {1, L, 14, "Bank name", &R::CardBankName},
-            {1, Rt, 15, "Bank web site", &R::CardBankWebSite},
-            {2, L, 17, "Bank location", &R::CardBankLocation},
-            {2, Rt, 16, "Bank id code", &R::CardBankIdCode},
-            {3, L, 18, "Account number", &R::CardAccountNumber},
-            {3, Rt, 19, "PIN", &R::CardPin},
-            {4, F, 21, "CC Company Owner", &R::CardCompanyOwner},
-            {5, L, 22, "CC Number", &R::CardNumber},
-            {5, Rt, 20, "CC Expiration", &R::CardExpiration},
-            {6, F, 23, "CC Owner", &R::CardOwner, Multi, 65},
-        };
-    case Forums:
-        return {{1, F, 14, "Website name", &R::ForumName, Multi, 89},
-                {2, F, 15, "Website url", &R::ForumUrl, Multi, 89}};
-    default:
-        return {};
+    std::vector<Specific> boxes;
+    for (const AccountField& field : accountFields()) {
+        if (field.owner != category)
+            continue;
+        const auto it = std::find_if(std::begin(kSpecific), std::end(kSpecific),
+                                     [&field](const Specific& s) { return s.field == field.text; });
+        if (it != std::end(kSpecific))
+            boxes.push_back(*it);
     }
+    std::stable_sort(boxes.begin(), boxes.end(), [](const Specific& a, const Specific& b) {
+        return a.row != b.row ? a.row < b.row : a.place != RowPlace::Right && b.place == RowPlace::Right;
+    });
+    return boxes;
 }
 
 FormFieldSet build(int category) {

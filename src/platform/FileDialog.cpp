@@ -27,60 +27,46 @@ QString nameFilter(const QString& description, const QString& pattern, const QSt
     return text + QStringLiteral(" (") + patterns + QLatin1Char(')');
 }
 
-class QtFileDialogBackend final : public FileDialogBackend {
-public:
-    FileDialogAnswer run(const FileDialogRequest& request) override {
-        QFileDialog dialog(nullptr, request.title, request.initialDir);
-        QStringList filters;
-        for (qsizetype i = 0; i < request.filters.size(); i += 2) {
-            const QString pattern = i + 1 < request.filters.size() ? request.filters.at(i + 1) : QString();
-            filters.append(nameFilter(request.filters.at(i), pattern, request.initialName));
-        }
-        if (filters.isEmpty() && hasWildcard(request.initialName))
-            filters.append(nameFilter({}, request.initialName, {}));
-        if (!filters.isEmpty())
-            dialog.setNameFilters(filters);
-        if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
-            dialog.selectNameFilter(filters.at(request.filterIndex - 1));
-
-        if (request.kind == 2) {
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setFileMode(QFileDialog::AnyFile);
-            // The program asks its own question before replacing a file.
-            dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-        } else {
-            dialog.setAcceptMode(QFileDialog::AcceptOpen);
-            dialog.setFileMode(QFileDialog::ExistingFile);
-        }
-        QString suffix = request.defaultExt.trimmed();
-        while (suffix.startsWith(QLatin1Char('.')))
-            suffix.remove(0, 1);
-        if (!suffix.isEmpty())
-            dialog.setDefaultSuffix(suffix);
-        if (!request.initialName.isEmpty() && !hasWildcard(request.initialName))
-            dialog.selectFile(request.initialName);
-
-        FileDialogAnswer answer;
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-            answer.chosen = true;
-            answer.path = dialog.selectedFiles().constFirst();
-            answer.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
-        }
-        return answer;
-    }
-};
-
-FileDialogBackend* replacedBackend = nullptr;
-
-FileDialogBackend& backend() {
-    static QtFileDialogBackend platform;
-    return replacedBackend ? *replacedBackend : platform;
-}
-
 } // namespace
 
-void setFileDialogBackend(FileDialogBackend* backend) {
-    replacedBackend = backend;
+FileDialogAnswer PlatformFileDialogs::run(const FileDialogRequest& request) {
+    QFileDialog dialog(nullptr, request.title, request.initialDir);
+    QStringList filters;
+    for (qsizetype i = 0; i < request.filters.size(); i += 2) {
+        const QString pattern = i + 1 < request.filters.size() ? request.filters.at(i + 1) : QString();
+        filters.append(nameFilter(request.filters.at(i), pattern, request.initialName));
+    }
+    if (filters.isEmpty() && hasWildcard(request.initialName))
+        filters.append(nameFilter({}, request.initialName, {}));
+    if (!filters.isEmpty())
+        dialog.setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters.at(request.filterIndex - 1));
+
+    if (request.kind == 2) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // The program asks its own question before replacing a file.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    QString suffix = request.defaultExt.trimmed();
+    while (suffix.startsWith(QLatin1Char('.')))
+        suffix.remove(0, 1);
+    if (!suffix.isEmpty())
+        dialog.setDefaultSuffix(suffix);
+    if (!request.initialName.isEmpty() && !hasWildcard(request.initialName))
+        dialog.selectFile(request.initialName);
+
+    FileDialogAnswer answer;
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        answer.chosen = true;
+        answer.path = dialog.selectedFiles().constFirst();
+        answer.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    }
+    return answer;
 }
 
 void cmnDlg::ShowOpen() {
@@ -109,7 +95,7 @@ void cmnDlg::show(int kind) {
 
     FileDialogAnswer answer;
     try {
-        answer = backend().run(request);
+        answer = backend_.run(request);
     } catch (const std::exception&) {
         return; // a dialog that could not run ends the command quietly
     }

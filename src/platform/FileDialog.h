@@ -30,8 +30,11 @@ public:
     virtual FileDialogAnswer run(const FileDialogRequest& request) = 0;
 };
 
-// Replaces the platform dialog (nullptr restores it). The caller keeps ownership.
-void setFileDialogBackend(FileDialogBackend* backend);
+// The desktop's own open and save dialogs.
+class PlatformFileDialogs final : public FileDialogBackend {
+public:
+    FileDialogAnswer run(const FileDialogRequest& request) override;
+};
 
 class cmnDlgError : public std::runtime_error {
 public:
@@ -43,6 +46,8 @@ public:
 // ShowSave, read FileName back. A cancelled dialog leaves FileName as it was.
 class cmnDlg {
 public:
+    explicit cmnDlg(FileDialogBackend& backend) : backend_(backend) {}
+
     QString FileName;
     QString FileTitle;
     QString DialogTitle;
@@ -70,6 +75,7 @@ public:
 
 private:
     void show(int kind);
+    FileDialogBackend& backend_;
     int apiReturn_ = 0;
     int extendedError_ = 0;
 };

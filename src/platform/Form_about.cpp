@@ -71,7 +71,8 @@ QPixmap drawLogo(int size) {
 
 } // namespace
 
-Form_about::Form_about(QWidget* owner, const QString& language) : QDialog(owner) {
+Form_about::Form_about(QWidget* owner, const QString& language, LinkOpener& links)
+    : QDialog(owner), links_(links) {
     setObjectName(QStringLiteral("Form_about"));
     setAttribute(Qt::WA_DeleteOnClose); // the next About loads afresh
     setModal(false);
@@ -136,7 +137,7 @@ Form_about::Form_about(QWidget* owner, const QString& language) : QDialog(owner)
     languageCatalog().ApplyTexts(QStringLiteral("Vantrel"), this, language);
 
     // Set after the catalog's texts so these always win.
-    labels_[1]->setText(Text(79) + QLatin1Char(' ') + Product::version());
+    labels_[1]->setText(Text(TextId::Version) + QLatin1Char(' ') + Product::version());
     labels_[0]->setText(Product::name());
     labels_[3]->setText(Product::webAddress());
     labels_[4]->setText(Product::emailAddress());
@@ -144,9 +145,9 @@ Form_about::Form_about(QWidget* owner, const QString& language) : QDialog(owner)
 
 void Form_about::Labels_Click(int index) {
     if (index == 3)
-        OpenLink(QStringLiteral("http://") + Product::webAddress());
+        OpenLink(links_, QStringLiteral("http://") + Product::webAddress());
     else if (index == 4)
-        OpenLink(QStringLiteral("mailto:") + Product::emailAddress());
+        OpenLink(links_, QStringLiteral("mailto:") + Product::emailAddress());
 }
 
 QLabel* Form_about::label(int index) const {

@@ -9,22 +9,6 @@
 
 namespace {
 
-std::function<bool(const QUrl&)>& linkOpener() {
-    static std::function<bool(const QUrl&)> opener;
-    return opener;
-}
-
-void handOn(const QUrl& url) {
-    try {
-        if (linkOpener())
-            linkOpener()(url);
-        else
-            QDesktopServices::openUrl(url);
-    } catch (const std::exception&) {
-        // Whether the desktop could open it is not our business; nothing is reported.
-    }
-}
-
 QUrl mailAddress(const QString& target) {
     const QUrl url(target.trimmed(), QUrl::TolerantMode);
     if (!url.isValid() || url.scheme() != QLatin1String("mailto") || url.path().trimmed().isEmpty())
@@ -59,19 +43,19 @@ QUrl webAddress(const QString& target) {
 
 } // namespace
 
-bool OpenLink(const QString& target, int /*hWnd*/) {
+void DesktopLinkOpener::openUrl(const QUrl& url) {
+    QDesktopServices::openUrl(url); // whether the desktop could open it is not our business
+}
+
+bool OpenLink(LinkOpener& opener, const QString& target) {
     if (target.isEmpty())
         return false;
     const QUrl url = target.contains(QLatin1String("mailto"), Qt::CaseSensitive) ? mailAddress(target)
                                                                                  : webAddress(target);
     if (!url.isValid())
         return false;
-    handOn(url);
+    opener.openUrl(url);
     return true;
-}
-
-void setLinkOpener(std::function<bool(const QUrl&)> opener) {
-    linkOpener() = std::move(opener);
 }
 
 void StayOnTop(QWidget* window, bool on) {

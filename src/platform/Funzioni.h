@@ -3,17 +3,26 @@
 #include <QString>
 #include <QUrl>
 
-#include <functional>
-
 class QWidget;
+
+// Where the addresses OpenLink lets through go.
+class LinkOpener {
+public:
+    virtual ~LinkOpener() = default;
+    virtual void openUrl(const QUrl& url) = 0;
+};
+
+// The desktop's browser or mail program.
+class DesktopLinkOpener final : public LinkOpener {
+public:
+    void openUrl(const QUrl& url) override;
+};
 
 // Opens a web address in the desktop's browser, or a mail address in its mail program. Only
 // http/https addresses (a target without a scheme gets "http://") and, for a target containing
 // "mailto", mailto: addresses are opened; anything else is refused silently. Returns whether it
 // was handed on.
-bool OpenLink(const QString& target, int hWnd = 0);
-// Replaces the desktop opener (tests); an empty function restores it.
-void setLinkOpener(std::function<bool(const QUrl&)> opener);
+bool OpenLink(LinkOpener& opener, const QString& target);
 
 // Keeps the window above all others, or stops doing so; its place and size stay as they are.
 void StayOnTop(QWidget* window, bool on);

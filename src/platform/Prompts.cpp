@@ -25,29 +25,3 @@ bool QtPrompts::inputBox(QWidget* parent, const QString& prompt, const QString& 
         value = text;
     return ok;
 }
-
-bool ScriptedPrompts::askYesNo(QWidget*, const QString& prompt, const QString& title) {
-    asked.append(Asked{Asked::YesNo, prompt, title});
-    if (yesNo_.isEmpty()) {
-        ++unansweredYesNo;
-        return false;
-    }
-    return yesNo_.takeFirst();
-}
-
-void ScriptedPrompts::alert(QWidget*, const QString& message, const QString& title) {
-    asked.append(Asked{Asked::Alert, message, title});
-}
-
-bool ScriptedPrompts::inputBox(QWidget*, const QString& prompt, const QString& title, const QString&,
-                               QString& value) {
-    asked.append(Asked{Asked::Input, prompt, title});
-    if (inputs_.isEmpty()) {
-        ++unansweredInput;
-        return false;
-    }
-    const auto [ok, text] = inputs_.takeFirst();
-    if (ok)
-        value = text;
-    return ok;
-}

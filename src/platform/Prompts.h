@@ -1,10 +1,6 @@
 #pragma once
 
-#include <QList>
 #include <QString>
-#include <QStringList>
-
-#include <utility>
 
 class QWidget;
 
@@ -27,31 +23,4 @@ public:
     void alert(QWidget* parent, const QString& message, const QString& title) override;
     bool inputBox(QWidget* parent, const QString& prompt, const QString& title, const QString& initial,
                   QString& value) override;
-};
-
-// Answers from a script, in order, and records every question asked.
-class ScriptedPrompts final : public Prompts {
-public:
-    struct Asked {
-        enum Kind { YesNo, Alert, Input } kind;
-        QString prompt;
-        QString title;
-    };
-    void answerYes() { yesNo_.append(true); }
-    void answerNo() { yesNo_.append(false); }
-    void answerInput(const QString& text) { inputs_.append(std::pair<bool, QString>(true, text)); }
-    void cancelInput() { inputs_.append(std::pair<bool, QString>(false, QString())); }
-
-    bool askYesNo(QWidget* parent, const QString& prompt, const QString& title) override;
-    void alert(QWidget* parent, const QString& message, const QString& title) override;
-    bool inputBox(QWidget* parent, const QString& prompt, const QString& title, const QString& initial,
-                  QString& value) override;
-
-    QList<Asked> asked;      // everything asked so far
-    int unansweredYesNo = 0; // questions asked with no scripted answer left (answered No)
-    int unansweredInput = 0;
-
-private:
-    QList<bool> yesNo_;
-    QList<std::pair<bool, QString>> inputs_;
 };

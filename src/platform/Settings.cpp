@@ -178,24 +178,6 @@ QString UserStore::executablePath() const {
     return settings_->value(QStringLiteral("Preferences/Path")).toString();
 }
 
-QStringList UserStore::history() const {
-    QStringList paths;
-    for (int i = 1;; ++i) {
-        const QVariant value = settings_->value(QStringLiteral("History/%1").arg(i));
-        if (!value.isValid())
-            break;
-        paths.append(value.toString());
-    }
-    return paths;
-}
-
-void UserStore::setHistory(const QStringList& paths) {
-    settings_->remove(QStringLiteral("History"));
-    for (qsizetype i = 0; i < paths.size(); ++i)
-        settings_->setValue(QStringLiteral("History/%1").arg(i + 1), paths.at(i));
-    settings_->sync();
-}
-
 QSettings& UserStore::settings() {
     return *settings_;
 }

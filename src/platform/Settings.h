@@ -70,8 +70,6 @@ public:
     ~UserStore();
     void setExecutablePath(const QString& path);
     QString executablePath() const;
-    QStringList history() const;               // "History/1", "History/2", ... in order, up to the first gap
-    void setHistory(const QStringList& paths); // replaces the whole list
     QSettings& settings();
 
 private:

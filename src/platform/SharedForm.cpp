@@ -49,10 +49,13 @@ QLabel* makeNotice(const QString& text) {
 
 } // namespace
 
-SharedForm& SharedForm::instance() {
-    // Never destroyed: notices still on screen at exit belong to the application's teardown.
-    static SharedForm* form = new SharedForm;
-    return *form;
+SharedForm::~SharedForm() {
+    for (const QPointer<QWidget>& notice : notices_) {
+        if (notice) {
+            notice->disconnect(this);
+            delete notice.data();
+        }
+    }
 }
 
 void SharedForm::ShowPopUpMessage(const QString& Message, int Secs, int KindMessage) {
@@ -60,11 +63,14 @@ void SharedForm::ShowPopUpMessage(const QString& Message, int Secs, int KindMess
         return;
     QLabel* notice = makeNotice(Message);
     notices_.append(notice);
-    history_.append(Message);
     // Close the gap once the notice is really gone (it is half torn down while "destroyed" runs).
     connect(notice, &QObject::destroyed, this,
             [this] { QMetaObject::invokeMethod(this, &SharedForm::layoutNotices, Qt::QueuedConnection); });
-    QTimer::singleShot(qBound(0, Secs, 86400) * 1000, notice, &QWidget::close); // no int overflow
+    auto* timer = new QTimer(notice); // a child, so it goes with its notice
+    timer->setSingleShot(true);
+    timer->setInterval(qBound(0, Secs, 86400) * 1000); // no int overflow
+    connect(timer, &QTimer::timeout, notice, &QWidget::close);
+    timer->start();
     layoutNotices();
     notice->show();
 }

@@ -367,6 +367,15 @@ void InitLanguage(const QString& path) {
     catalog.SelectLanguage(catalog.DefaultLanguage());
 }
 
-QString Text(int id) {
-    return languageCatalog().GetText(QString::number(id), 0);
+QString Text(TextId id) {
+    return languageCatalog().GetText(QString::number(int(id)), 0);
+}
+
+std::span<const TextId> allTextIds() {
+    static constexpr TextId ids[] = {
+#define VANTREL_TEXT_ID(name, value) TextId::name,
+        VANTREL_TEXT_IDS(VANTREL_TEXT_ID)
+#undef VANTREL_TEXT_ID
+    };
+    return ids;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextIds.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -66,5 +68,5 @@ private:
 // KW_Language_shared: the process-wide catalog, created on first use and never released.
 TextCatalog& languageCatalog();
 void InitLanguage(const QString& path);
-// GetText of the process-wide catalog for a literal identifier.
-QString Text(int id);
+// GetText of the process-wide catalog.
+QString Text(TextId id);

@@ -1,29 +1,21 @@
 // The account list's column layout in the settings file, from one run to the next.
 
-#include "BrowseTestKit.h"
+#include "BrowserWindow.h"
 
 #include <QTest>
-
-using namespace browsekit;
 
 namespace {
 const QString kList = QStringLiteral("Main.ListView_Accounts");
 QString col(int i) {
     return kList + QLatin1Char('.') + QString::number(i);
 }
-QString read(const QString& section, const char* key) {
-    return SharedForm::instance().KW_ini_1().read({}, section, QLatin1String(key));
-}
-void write(const QString& section, const char* key, const QString& value) {
-    SharedForm::instance().KW_ini_1().write({}, section, QLatin1String(key), value);
-}
-QList<int> order(Env& e) {
+QList<int> order(BrowserWindow& e) {
     QList<int> logical;
     for (int place = 0; place < e.header()->count(); ++place)
         logical.append(e.header()->logicalIndex(place));
     return logical;
 }
-QList<int> widths(Env& e) {
+QList<int> widths(BrowserWindow& e) {
     QList<int> px;
     for (int i = 0; i < e.header()->count(); ++i)
         px.append(e.header()->sectionSize(i));
@@ -37,10 +29,16 @@ const QList<int> kDraggedOrder = {2, 0, 1}, kDraggedWidths = {113, 250, 200};
 class TestColumnLayout : public QObject {
     Q_OBJECT
     // One program run: a fresh main window that sets up its columns and loads the layout.
-    std::unique_ptr<Env> start() {
-        auto env = std::make_unique<Env>(settings());
-        env->browser->LoadColumnLayout();
-        return env;
+    std::unique_ptr<BrowserWindow> start() {
+        auto run = std::make_unique<BrowserWindow>(*s_);
+        run->browser->LoadColumnLayout();
+        return run;
+    }
+    QString read(const QString& section, const char* key) {
+        return s_->ini.read({}, section, QLatin1String(key));
+    }
+    void write(const QString& section, const char* key, const QString& value) {
+        s_->ini.write({}, section, QLatin1String(key), value);
     }
     // A run in which the user dragged AccountName to the front and widened Description.
     void saveDraggedLayout() {
@@ -49,24 +47,18 @@ class TestColumnLayout : public QObject {
         run->header()->resizeSection(1, 250);
         run->browser->SaveColumnLayout();
     }
-    QString settings() const { return dir_->filePath(QStringLiteral("QX.ini")); }
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestServices> s_;
 
 private slots:
-    void initTestCase() {
-        static QTemporaryDir languageDir;
-        loadLanguages(languageDir.path());
-    }
-
+    void initTestCase() { useTestTexts(); }
     void init() {
         languageCatalog().SelectLanguage(QStringLiteral("English"));
-        dir_ = std::make_unique<QTemporaryDir>();
-        SharedForm::instance().KW_ini_1().setDefaultFile(settings());
+        s_ = std::make_unique<TestServices>();
     }
 
     void roundTripAfterDragAndResize() {
         saveDraggedLayout();
-        auto section = [](const QString& name, std::initializer_list<const char*> keys) {
+        auto section = [this](const QString& name, std::initializer_list<const char*> keys) {
             QStringList values;
             for (const char* key : keys)
                 values << read(name, key);
@@ -74,13 +66,13 @@ private slots:
         };
         QCOMPARE(section(kList, {"ColumnsCount", "ContainerName", "Name"}), u"3|Main|ListView_Accounts");
         // Key, Text, Alignment, Position and Width (in twips) of each column.
-        const QStringList columns = {"Type|Type|0|2|1700", "Description|Description|0|0|3750",
-                                     "AccountName|Account name|0|1|3000"};
+        const QStringList columns = {"Type|T14|0|2|1700", "Description|T16|0|0|3750",
+                                     "AccountName|T18|0|1|3000"};
         for (int i = 0; i < 3; ++i)
             QCOMPARE(section(col(i), {"Key", "Text", "Alignment", "Position", "Width"}), columns[i]);
 
         // The next run shows AccountName first with the stored widths, and stores the same again.
-        QFile file(settings());
+        QFile file(s_->iniPath);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray firstSave = file.readAll();
         file.close();
@@ -98,7 +90,7 @@ private slots:
         saveDraggedLayout();
         write(col(2), "Alignment", QStringLiteral("1"));
         auto run = start();
-        QVERIFY(run->createVault(dir_->filePath(QStringLiteral("v.qx"))));
+        QVERIFY(run->createVault());
         run->add(Banks, QStringLiteral("one"), QStringLiteral("a"));
         run->add(Banks, QStringLiteral("two"), QStringLiteral("b"));
 
@@ -149,10 +141,8 @@ private slots:
         languageCatalog().SelectLanguage(QStringLiteral("Italiano"));
         auto run = start();
         QCOMPARE(widths(*run), kDraggedWidths);
-        QCOMPARE(run->browser->listModel().headerData(0, Qt::Horizontal).toString(),
-                 QStringLiteral("IT Type"));
-        QCOMPARE(run->browser->listModel().headerData(2, Qt::Horizontal).toString(),
-                 QStringLiteral("IT Account name"));
+        QCOMPARE(run->browser->listModel().headerData(0, Qt::Horizontal).toString(), "IT14");
+        QCOMPARE(run->browser->listModel().headerData(2, Qt::Horizontal).toString(), "IT18");
     }
 
     void damagedValues() {

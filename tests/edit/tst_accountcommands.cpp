@@ -1,16 +1,15 @@
-#include "EditFixture.h"
+#include "EditRun.h"
 
 #include <QPushButton>
 #include <QTest>
 
 class TestAccountCommands : public QObject {
     Q_OBJECT
-    QTemporaryDir texts;
-    std::unique_ptr<EditFixture> fx;
+    std::unique_ptr<EditRun> fx;
 
 private slots:
-    void initTestCase() { loadTestTexts(texts.path()); }
-    void init() { fx = std::make_unique<EditFixture>(); }
+    void initTestCase() { useTestTexts(); }
+    void init() { fx = std::make_unique<EditRun>(); }
     void cleanup() { fx.reset(); }
 
     void secondNewAccountAsks() {
@@ -24,8 +23,8 @@ private slots:
 
         fx->prompts.answerNo();
         fx->commands.NewAccount();
-        QCOMPARE(fx->notices(), QStringList{T(3)});
-        QCOMPARE(fx->lastQuestion(), T(814) + ": " + T(813));
+        QCOMPARE(fx->shown(), QStringList{T(TextId::AlreadyEnteringNew)});
+        QCOMPARE(fx->prompts.last(), T(TextId::NewAccountTitle) + ": " + T(TextId::OpenNewFormAnyway));
         fx->prompts.answerYes();
         fx->commands.NewAccount();
         QCOMPARE(fx->commands.openForm(Pins), form); // brought forward unchanged
@@ -36,7 +35,7 @@ private slots:
         QVERIFY(fx->commands.UndoNew()); // the close box does not clear it
         fx->prompts.answerYes();
         fx->commands.NewAccount();
-        QCOMPARE(fx->lastQuestion(), T(814) + ": " + T(813));
+        QCOMPARE(fx->prompts.last(), T(TextId::NewAccountTitle) + ": " + T(TextId::OpenNewFormAnyway));
         form = fx->commands.openForm(Pins);
         QVERIFY(form && form->boxText(0).isEmpty());
 
@@ -58,7 +57,7 @@ private slots:
         }
         for (int c = 0; c < CategoryCountTotal; ++c)
             QVERIFY(!fx->commands.openForm(c));
-        QVERIFY(fx->notices().isEmpty());
+        QVERIFY(fx->shown().isEmpty());
     }
 
     void nothingSelected() {
@@ -66,7 +65,8 @@ private slots:
         fx->commands.EditAccount();
         fx->commands.DuplicateAccount();
         fx->commands.DeleteAccounts();
-        QCOMPARE(fx->notices(), QStringList({T(822), T(822), T(822)}));
+        QCOMPARE(fx->shown(), QStringList({T(TextId::SelectAccountFirst), T(TextId::SelectAccountFirst),
+                                           T(TextId::SelectAccountFirst)}));
         QVERIFY(fx->prompts.asked.isEmpty());
         QVERIFY(!fx->commands.openForm(Banks));
         QCOMPARE(fx->engine().AccountCount(), 1);
@@ -83,7 +83,7 @@ private slots:
         QTest::keyClicks(form->Texts(99), QStringLiteral(" typed"));
         fx->prompts.answerNo();
         form = fx->edit(first);
-        QCOMPARE(fx->lastQuestion(), T(925) + ": " + T(924));
+        QCOMPARE(fx->prompts.last(), T(TextId::FormUnsavedTitle) + ": " + T(TextId::FormUnsavedPrompt));
         QCOMPARE(form->boxText(99), QStringLiteral("first"));
         QVERIFY(!form->FormChanged());
 
@@ -92,13 +92,13 @@ private slots:
         fx->prompts.answerYes();
         QCOMPARE(fx->edit(second), form); // could not be stored: the typing stays
         QCOMPARE(form->boxText(99), QStringLiteral("first typed"));
-        QCOMPARE(fx->notices().last(), T(841) + QLatin1Char(' ') + T(934));
+        QCOMPARE(fx->shown().last(), T(TextId::NotStoredMisc) + QLatin1Char(' ') + T(TextId::FormStaysOpen));
 
         // A row key whose category is not the account's opens nothing.
         fx->main.selected = {QStringLiteral("ID:%1:%2").arg(second.ID).arg(int(Banks))};
         fx->commands.EditAccount();
         QVERIFY(!fx->commands.openForm(Banks));
-        QCOMPARE(fx->notices().last(), T(822));
+        QCOMPARE(fx->shown().last(), T(TextId::SelectAccountFirst));
     }
 
     void duplicateIsStoredAsANewAccount() {
@@ -133,19 +133,21 @@ private slots:
         fx->main.select({home});
         fx->prompts.answerNo();
         fx->commands.DeleteAccounts();
-        QCOMPARE(fx->lastQuestion(), T(817) + ": " + T(816) + QStringLiteral("Home/joe?"));
+        QCOMPARE(fx->prompts.last(), T(TextId::ConfirmDeleteTitle) + ": " + T(TextId::ConfirmDeleteOne) +
+                                         QStringLiteral("Home/joe?"));
         QCOMPARE(fx->engine().AccountCount(), 2);
 
         fx->prompts.answerYes();
         fx->commands.DeleteAccounts();
-        QCOMPARE(fx->notices(), QStringList{T(4) + QStringLiteral("Home/joe") + T(5)});
+        QCOMPARE(fx->shown(), QStringList{T(TextId::AccountDeletedBefore) + QStringLiteral("Home/joe") +
+                                          T(TextId::AccountDeletedAfter)});
         QCOMPARE(fx->main.calls, QStringList({"UpdateBar", "ListAccounts(10)", "set_Modified(1)"}));
         QCOMPARE(fx->engine().AccountCount(), 1);
         QCOMPARE(fx->stored(keep.ID), keep);
 
         fx->prompts.answerYes(); // the row is stale now: no success notice, no refresh
         fx->commands.DeleteAccounts();
-        QVERIFY(!fx->notices().last().startsWith(T(4)));
+        QVERIFY(!fx->shown().last().startsWith(T(TextId::AccountDeletedBefore)));
         QCOMPARE(fx->main.calls.size(), 3);
     }
 
@@ -156,12 +158,13 @@ private slots:
         fx->main.select({all[0], all[3], all[4]});
         fx->prompts.answerNo();
         fx->commands.DeleteAccounts();
-        QCOMPARE(fx->lastQuestion(), T(817) + ": " + T(818) + QStringLiteral("3") + T(819));
+        QCOMPARE(fx->prompts.last(), T(TextId::ConfirmDeleteTitle) + ": " + T(TextId::ConfirmDeleteMany) +
+                                         QStringLiteral("3") + T(TextId::ConfirmDeleteManyAfter));
         QCOMPARE(fx->engine().AccountCount(), 5);
 
         fx->prompts.answerYes();
         fx->commands.DeleteAccounts();
-        QCOMPARE(fx->notices(), QStringList{T(6)});
+        QCOMPARE(fx->shown(), QStringList{T(TextId::AccountsDeleted)});
         QCOMPARE(fx->main.calls, QStringList({"UpdateBar", "ListAccounts(0)", "set_Modified(1)"}));
         AccountRecords left;
         QCOMPARE(fx->engine().GetRecords(left, AllCategories), 2);
@@ -171,7 +174,7 @@ private slots:
         fx->prompts.answerYes();
         fx->commands.DeleteAccounts();
         QCOMPARE(fx->engine().AccountCount(), 1);
-        QVERIFY(fx->notices().last() != T(6));
+        QVERIFY(fx->shown().last() != T(TextId::AccountsDeleted));
     }
 
     void newAccountOfACategoryAndCloseAllForms() {

@@ -1,4 +1,4 @@
-#include "EditFixture.h"
+#include "EditRun.h"
 
 #include "DatePicker.h"
 
@@ -63,12 +63,11 @@ QString caption(int category) {
 
 class TestEditForm : public QObject {
     Q_OBJECT
-    QTemporaryDir texts;
-    std::unique_ptr<EditFixture> fx;
+    std::unique_ptr<EditRun> fx;
 
 private slots:
-    void initTestCase() { loadTestTexts(texts.path()); }
-    void init() { fx = std::make_unique<EditFixture>(); }
+    void initTestCase() { useTestTexts(); }
+    void init() { fx = std::make_unique<EditRun>(); }
     void cleanup() { fx.reset(); }
 
     void everyCategoryStoresAndReadsBackEveryField() {
@@ -117,7 +116,7 @@ private slots:
     void formsMatchTheLanguageFile() {
         fx->prefs.setHiddenChar(QStringLiteral("#"));
         TextCatalog catalog;
-        catalog.LoadLanguageFile(QStringLiteral(VANTREL_LANGUAGE_FILE));
+        catalog.LoadLanguageFile(QStringLiteral(VANTREL_LAN_FILE));
         QVERIFY(catalog.LanguageCount() > 0);
         for (int c = 0; c < CategoryCountTotal; ++c) {
             EditForm* form = fx->newForm(c);
@@ -192,7 +191,7 @@ private slots:
         form->setBoxText(14, box14);
         form->Command_ok()->click();
         const CategoryInfo* info = categoryInfo(category);
-        QCOMPARE(fx->notices(), QStringList{T(stored.isEmpty() ? info->msgNameMissing : info->msgStored)});
+        QCOMPARE(fx->shown(), QStringList{T(stored.isEmpty() ? info->msgNameMissing : info->msgStored)});
         AccountRecords out;
         QCOMPARE(fx->engine().GetRecords(out, AllCategories), stored.isEmpty() ? 0 : 1);
         if (stored.isEmpty()) {
@@ -229,7 +228,7 @@ private slots:
         form->Command_ok()->click();
         QCOMPARE(fx->main.calls,
                  QStringList({"set_Modified(1)", "set_UndoNew", "ListAccounts(5)", "UpdateBar"}));
-        QCOMPARE(fx->notices(), QStringList{T(76)});
+        QCOMPARE(fx->shown(), QStringList{T(TextId::StoredBanks)});
         QVERIFY(!fx->commands.openForm(Banks));
         QCOMPARE(fx->engine().AccountCount(), 1);
         QCOMPARE(fx->engine().CategoryCount(Banks), 1);
@@ -242,19 +241,19 @@ private slots:
         fx->engine().DeleteRecord(record.ID, Banks, true); // meanwhile, from the list
 
         form->Command_ok()->click();
-        QCOMPARE(fx->notices(), QStringList{T(850)});
+        QCOMPARE(fx->shown(), QStringList{T(TextId::NotStoredBanks)});
         QCOMPARE(form->windowTitle(), caption(Banks) + QLatin1Char('*'));
 
         fx->prompts.answerYes();
         QVERIFY(!form->close()); // Yes to storing, and storing failed: nothing typed is lost
-        QCOMPARE(fx->lastQuestion(), T(925) + ": " + T(924));
-        QCOMPARE(fx->notices().last(), T(850) + QLatin1Char(' ') + T(934));
+        QCOMPARE(fx->prompts.last(), T(TextId::FormUnsavedTitle) + ": " + T(TextId::FormUnsavedPrompt));
+        QCOMPARE(fx->shown().last(), T(TextId::NotStoredBanks) + QLatin1Char(' ') + T(TextId::FormStaysOpen));
         QCOMPARE(fx->commands.openForm(Banks), form);
         QCOMPARE(form->boxText(99), QStringLiteral("bank typed"));
 
         fx->engine().CloseFile(); // the engine now throws: still no success
         form->Command_ok()->click();
-        QCOMPARE(fx->notices().last(), T(850));
+        QCOMPARE(fx->shown().last(), T(TextId::NotStoredBanks));
         QVERIFY(fx->main.calls.isEmpty());
 
         fx->prompts.answerNo();
@@ -267,8 +266,8 @@ private slots:
         QTest::keyClicks(form->Texts(0), QStringLiteral("joe"));
         fx->prompts.answerYes();
         form->Command_cancel()->click();
-        QCOMPARE(fx->lastQuestion(), T(925) + ": " + T(924));
-        QCOMPARE(fx->notices(), QStringList{T(58)});
+        QCOMPARE(fx->prompts.last(), T(TextId::FormUnsavedTitle) + ": " + T(TextId::FormUnsavedPrompt));
+        QCOMPARE(fx->shown(), QStringList{T(TextId::StoredMisc)});
         QCOMPARE(fx->main.calls.first(), QStringLiteral("set_UndoNew"));
         QCOMPARE(fx->engine().AccountCount(), 1);
         QVERIFY(!fx->commands.openForm(Misc));

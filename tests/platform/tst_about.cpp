@@ -1,5 +1,5 @@
+#include "Doubles.h"
 #include "Form_about.h"
-#include "Funzioni.h"
 #include "Product.h"
 #include "TextCatalog.h"
 
@@ -34,8 +34,9 @@ private slots:
     // The catalog's texts come first; the product's own lines always win over them. Single
     // texts follow the selected language, whatever language the box is built in.
     void productLinesWinOverTheCatalog() {
-        const Form_about about(nullptr, QStringLiteral("English"));
-        const Form_about italian(nullptr, QStringLiteral("Italiano"));
+        RecordingLinks links;
+        const Form_about about(nullptr, QStringLiteral("English"), links);
+        const Form_about italian(nullptr, QStringLiteral("Italiano"), links);
         const QString version = QStringLiteral("Release ") + Product::version();
         const QStringList shown{about.windowTitle(),    about.label(0)->text(),   about.label(1)->text(),
                                 about.label(2)->text(), about.label(3)->text(),   about.label(3)->toolTip(),
@@ -46,20 +47,15 @@ private slots:
     }
 
     void addressLabelsOpenTheirLinksAndOkUnloads() {
-        QList<QUrl> opened;
-        setLinkOpener([&opened](const QUrl& url) {
-            opened.append(url);
-            return true;
-        });
-        QPointer<Form_about> about = new Form_about(nullptr, QStringLiteral("English"));
+        RecordingLinks links;
+        QPointer<Form_about> about = new Form_about(nullptr, QStringLiteral("English"), links);
         about->show();
         QVERIFY(QTest::qWaitForWindowExposed(about));
         for (int i : {0, 1, 2, 3, 4})
             QTest::mouseClick(about->label(i), Qt::LeftButton);
         QTest::mouseClick(about->label(3), Qt::RightButton);
-        setLinkOpener({});
-        QCOMPARE(opened, QList<QUrl>({QUrl(QStringLiteral("http://") + Product::webAddress()),
-                                      QUrl(QStringLiteral("mailto:") + Product::emailAddress())}));
+        QCOMPARE(links.opened, QList<QUrl>({QUrl(QStringLiteral("http://") + Product::webAddress()),
+                                            QUrl(QStringLiteral("mailto:") + Product::emailAddress())}));
         // Closed with OK, the box is gone: the next About loads afresh.
         QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("Command_OK")), Qt::LeftButton);
         QTRY_VERIFY(about.isNull());

@@ -27,8 +27,6 @@ Q_DECLARE_METATYPE(FileDialogAnswer)
 class TestFileDialog : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { setFileDialogBackend(nullptr); }
-
     void filterConversionAndBufferCutting() {
         const QList<std::pair<const char*, const char*>> filters{
             {"", "~~"}, {"Vantrel files|*.qx", "Vantrel files~*.qx~~"}, {"A|*.a|B|*.b|", "A~*.a~B~*.b~~"}};
@@ -61,8 +59,7 @@ private slots:
         QFETCH(bool, cancelError);
         QFETCH(bool, raised);
         ScriptedBackend backend(answer);
-        setFileDialogBackend(&backend);
-        cmnDlg dlg;
+        cmnDlg dlg(backend);
         dlg.FileName = "*.qx";
         dlg.CancelError = cancelError;
         bool thrown = false;

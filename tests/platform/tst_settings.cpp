@@ -1,4 +1,4 @@
-#include "Clock.h"
+#include "Doubles.h"
 #include "Settings.h"
 
 #include <QDir>

@@ -1,45 +1,10 @@
 #pragma once
 
-#include "VaultEngine.h"
-
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-#include <memory>
-
-class Clock;
-class Preferences;
-class Prompts;
+class AppServices;
 class QWidget;
-class UserStore;
-
-// What every window of the program shares: the engine (created on first use, released at exit),
-// the preferences, the per-user store, the prompts and the clock.
-class AppServices {
-public:
-    using EngineFactory = std::function<std::unique_ptr<VaultEngine>()>;
-    AppServices(EngineFactory factory, Preferences& prefs, UserStore& store, Prompts& prompts,
-                const Clock& clock)
-        : prefs(prefs), store(store), prompts(prompts), clock(clock), factory_(std::move(factory)) {}
-
-    VaultEngine& engine() {
-        if (!engine_)
-            engine_ = factory_();
-        return *engine_;
-    }
-    bool hasEngine() const { return engine_ != nullptr; }
-    void releaseEngine() { engine_.reset(); }
-
-    Preferences& prefs;
-    UserStore& store;
-    Prompts& prompts;
-    const Clock& clock;
-
-private:
-    EngineFactory factory_;
-    std::unique_ptr<VaultEngine> engine_;
-};
 
 // The main window as dialogs and edit forms see it: they refresh it through these methods and
 // never reach into it otherwise.

@@ -7,11 +7,7 @@
 #include "TextCatalog.h"
 
 #include <QAction>
-#include <QDirIterator>
-#include <QFile>
-#include <QMap>
 #include <QMenu>
-#include <QRegularExpression>
 #include <QTabWidget>
 #include <QWidget>
 
@@ -88,25 +84,4 @@ inline QStringList textsChangedBy(const TextCatalog& catalog, const QString& lan
         if (catalog_checks::textsOf(window, names.at(i)) != before.at(i))
             changed.append(names.at(i));
     return changed;
-}
-
-// Every text identifier the code under `folder` asks for with a literal: Text(822),
-// GetText(QStringLiteral("822")) or GetText("822"), in C++ sources and headers.
-inline QStringList identifiersAskedFor(const QString& folder) {
-    static const QRegularExpression call(QStringLiteral(
-        R"re((?<![A-Za-z0-9_])(?:Text\(\s*(\d+)\s*\)|GetText\(\s*(?:QStringLiteral\(\s*)?"(\d+)"))re"));
-    QMap<int, QString> ids; // sorted by number
-    QDirIterator files(folder, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
-                       QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        QFile file(files.next());
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        for (auto match = call.globalMatch(QString::fromUtf8(file.readAll())); match.hasNext();) {
-            const auto m = match.next();
-            const QString id = m.captured(1).isEmpty() ? m.captured(2) : m.captured(1);
-            ids.insert(id.toInt(), id);
-        }
-    }
-    return ids.values();
 }

@@ -1,0 +1,160 @@
+#include "FileLifecycle.h"
+
+#include "AccountCommands.h"
+#include "AppServices.h"
+#include "Browser.h"
+#include "FileDialog.h"
+#include "InputPassword.h"
+#include "MainApi.h"
+#include "Product.h"
+#include "Prompts.h"
+#include "RecentFiles.h"
+#include "Settings.h"
+#include "SharedForm.h"
+#include "TextCatalog.h"
+
+#include <QFileInfo>
+#include <QWidget>
+
+namespace {
+const QString kVaultFilter = QStringLiteral("Vantrel files (*.qx)");
+const QString kAnyVault = QStringLiteral("*.qx");
+
+bool isExistingFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && info.isFile();
+}
+} // namespace
+
+FileLifecycle::FileLifecycle(MainApi& main, QWidget& window, Browser& browser, AccountCommands& commands,
+                             RecentFiles& recent)
+    : QObject(&window), main_(main), window_(window), browser_(browser), commands_(commands),
+      recent_(recent) {}
+
+AppServices& FileLifecycle::services() {
+    return main_.services();
+}
+
+void FileLifecycle::update_caption() {
+    QString title =
+        Product::name() + u' ' + Product::version() + QStringLiteral(" - ") + Product::webAddress();
+    const QString name = services().hasEngine() ? services().engine().CurrentFileName() : QString();
+    if (!name.isEmpty())
+        title += QStringLiteral(" - ") + name.toLower();
+    if (Modified_)
+        title += QStringLiteral(" [modified]");
+    window_.setWindowTitle(title);
+}
+
+void FileLifecycle::set_Modified(bool value) {
+    Modified_ = value;
+    update_caption();
+}
+
+InputPassword* FileLifecycle::inputPassword() const {
+    return inputPassword_ && inputPassword_->isVisible() ? inputPassword_.data() : nullptr;
+}
+
+void FileLifecycle::prepareInputPassword(const QString& path, bool newFile) {
+    // A dialog that closed is already on its way out (deleted later): never show it again.
+    if (inputPassword_ && !inputPassword_->isVisible())
+        inputPassword_.clear();
+    if (!inputPassword_)
+        inputPassword_ = new InputPassword(main_, &window_);
+    inputPassword_->set_QXFile(path, newFile);
+    inputPassword_->StartUI();
+    inputPassword_->show();
+    inputPassword_->raise();
+    inputPassword_->activateWindow();
+}
+
+void FileLifecycle::OpenGivenFile(const QString& path) {
+    if (path == services().engine().CurrentFilePath())
+        return;
+    prepareInputPassword(path, false);
+}
+
+QString FileLifecycle::askForVaultPath(bool save) {
+    cmnDlg dialog(services().fileDialogs);
+    dialog.CancelError = false;
+    dialog.DialogTitle = save ? QStringLiteral("New Vantrel file") : QStringLiteral("Open Vantrel file");
+    dialog.FileName = kAnyVault;
+    dialog.InitDir = cmnDlg::initialFolder(services().prefs.LastFolder());
+    dialog.Filter = kVaultFilter;
+    if (save)
+        dialog.DefaultExt = QStringLiteral("qx");
+    save ? dialog.ShowSave() : dialog.ShowOpen();
+    return dialog.FileName; // still "*.qx" when the user cancelled
+}
+
+void FileLifecycle::menu_open_Click() {
+    const QString path = askForVaultPath(false);
+    if (path == kAnyVault || !isExistingFile(path))
+        return;
+    services().prefs.setLastFolder(path);
+    if (!CloseFile())
+        return;
+    OpenGivenFile(path);
+}
+
+void FileLifecycle::menu_new_Click() {
+    const QString path = askForVaultPath(true);
+    if (path == kAnyVault)
+        return;
+    if (QFileInfo::exists(path)) {
+        services().prefs.setLastFolder(path);
+        if (!services().prompts.askYesNo(&window_, Text(TextId::ReplaceFilePrompt),
+                                         Text(TextId::ReplaceFileTitle))) {
+            services().notices.ShowPopUpMessage(QStringLiteral("New Vantrel file aborted by user"), 10, 0);
+            return;
+        }
+        services().engine().DeleteFile(path);
+    }
+    prepareInputPassword(path, true);
+    main_.UpdateMenus();
+}
+
+bool FileLifecycle::Save() {
+    if (!services().engine().SaveFile()) {
+        // Never shown as success: the changes stay marked and the user is told.
+        services().notices.ShowPopUpMessage(Text(TextId::SaveFailed), 10, 2);
+        return false;
+    }
+    set_Modified(false);
+    return true;
+}
+
+void FileLifecycle::menu_save_Click() {
+    if (services().engine().IsOpen())
+        Save();
+}
+
+bool FileLifecycle::SavePrompt(bool SaveWithoutAsking) {
+    recent_.store();
+    if (!Modified_)
+        return true;
+    if (!services().engine().IsOpen())
+        return true; // a stale mark from a file closed unsaved: nothing left to write
+    if (SaveWithoutAsking)
+        return Save();
+    if (services().prompts.askYesNo(&window_, Text(TextId::SaveChangesPrompt),
+                                    Text(TextId::SaveChangesTitle)))
+        return Save();
+    return true;
+}
+
+bool FileLifecycle::CloseFile() {
+    // Forms first: what they store is part of what the save prompt then offers to write.
+    if (!commands_.closeAllForms())
+        return false;
+    if (services().engine().IsOpen() && !SavePrompt(false))
+        return false; // the user wanted the changes saved and they could not be: keep the file open
+    services().engine().CloseFile();
+    browser_.UpdateBar();
+    browser_.clearList();
+    if (services().engine().IsOpen())
+        services().notices.ShowPopUpMessage(Text(TextId::FileClosed), 10, 0);
+    update_caption();
+    browser_.setPanels(Text(TextId::FileClosed), QString());
+    return true;
+}

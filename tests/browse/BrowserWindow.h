@@ -1,0 +1,67 @@
+#pragma once
+
+// A main window stand-in named "Main" holding the category bar, the account list and the status
+// bar, with a host that records what the browser asks of the main window.
+
+#include "AccountListView.h"
+#include "Browser.h"
+#include "BrowserHost.h"
+#include "Categories.h"
+#include "TestServices.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <tuple>
+
+class RecordingHost final : public BrowserHost {
+public:
+    void UpdateContextMenus() override { ++menuUpdates; }
+    void popupContextMenu(const QPoint& globalPos) override { popups.append(globalPos); }
+    void OpenAccountForm(int id, int category, bool ignoreId) override {
+        forms.append({id, category, ignoreId});
+    }
+    void runBarTask(const QString& key) override { tasks.append(key); }
+
+    int menuUpdates = 0;
+    QList<QPoint> popups;
+    QList<std::tuple<int, int, bool>> forms;
+    QStringList tasks;
+};
+
+struct BrowserWindow {
+    explicit BrowserWindow(TestServices& s) : services(s) {
+        window.setObjectName(QStringLiteral("Main"));
+        browser = new Browser(s.services, host, &window);
+        auto* row = new QHBoxLayout;
+        row->addWidget(browser->categoryBar());
+        row->addWidget(browser->accountList(), 1);
+        auto* outer = new QVBoxLayout(&window);
+        outer->addLayout(row, 1);
+        outer->addWidget(browser->statusBar());
+        window.resize(681, 520);
+        browser->BuildBar();
+        browser->SetupAccountColumns();
+    }
+
+    AccountListView& list() { return browser->listView(); }
+    QHeaderView* header() { return list().horizontalHeader(); }
+    bool createVault() { return services.engine().CreateFile(services.path("test.qx"), "master password"); }
+    int add(int type, const QString& description, const QString& name, const QString& password = {}) {
+        return services.put(type, description, name, password).ID;
+    }
+    QStringList column(int index) { // texts of one column, top to bottom
+        QStringList texts;
+        for (int r = 0; r < browser->rowCount(); ++r)
+            texts.append(browser->listModel().cellText(r, index));
+        return texts;
+    }
+
+    TestServices& services;
+    RecordingHost host;
+    QWidget window;
+    Browser* browser = nullptr; // owned by window
+};

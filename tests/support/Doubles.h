@@ -1,0 +1,97 @@
+#pragma once
+
+// Stand-ins for what a person at the screen would otherwise do: answer questions, pick files,
+// follow links, and let time pass.
+
+#include "Clock.h"
+#include "FileDialog.h"
+#include "Funzioni.h"
+#include "Prompts.h"
+
+#include <QList>
+#include <QUrl>
+
+#include <utility>
+
+// A clock that stands still until told to move.
+class ManualClock final : public Clock {
+public:
+    explicit ManualClock(QDateTime start = QDateTime(QDate(2026, 1, 1), QTime(9, 0)))
+        : now_(std::move(start)) {}
+    QDateTime now() const override { return now_; }
+    void set(const QDateTime& moment) { now_ = moment; }
+    void advanceSecs(qint64 secs) { now_ = now_.addSecs(secs); }
+
+private:
+    QDateTime now_;
+};
+
+// Answers from a script, in order, and records every question asked. A question with no
+// scripted answer left is answered No (or cancelled).
+class ScriptedPrompts final : public Prompts {
+public:
+    struct Asked {
+        enum Kind { YesNo, Alert, Input } kind;
+        QString prompt;
+        QString title;
+    };
+    void answerYes() { yesNo_.append(true); }
+    void answerNo() { yesNo_.append(false); }
+    void answerInput(const QString& text) { inputs_.append({true, text}); }
+    void cancelInput() { inputs_.append({false, QString()}); }
+
+    bool askYesNo(QWidget*, const QString& prompt, const QString& title) override {
+        asked.append({Asked::YesNo, prompt, title});
+        return !yesNo_.isEmpty() && yesNo_.takeFirst();
+    }
+    void alert(QWidget*, const QString& message, const QString& title) override {
+        asked.append({Asked::Alert, message, title});
+    }
+    bool inputBox(QWidget*, const QString& prompt, const QString& title, const QString&,
+                  QString& value) override {
+        asked.append({Asked::Input, prompt, title});
+        if (inputs_.isEmpty())
+            return false;
+        const auto [ok, text] = inputs_.takeFirst();
+        if (ok)
+            value = text;
+        return ok;
+    }
+
+    QStringList prompts() const {
+        QStringList out;
+        for (const Asked& a : asked)
+            out << a.prompt;
+        return out;
+    }
+    // The last question, as "title: prompt".
+    QString last() const {
+        return asked.isEmpty() ? QString() : asked.last().title + ": " + asked.last().prompt;
+    }
+
+    QList<Asked> asked;
+
+private:
+    QList<bool> yesNo_;
+    QList<std::pair<bool, QString>> inputs_;
+};
+
+// Picks the files it was told to, in order; cancels when it has none left.
+class ScriptedFileDialog final : public FileDialogBackend {
+public:
+    FileDialogAnswer run(const FileDialogRequest& request) override {
+        requests.append(request);
+        return answers.isEmpty() ? FileDialogAnswer{} : answers.takeFirst();
+    }
+    void choose(const QString& path) { answers.append(FileDialogAnswer{true, path, 1, 0}); }
+    void cancel() { answers.append(FileDialogAnswer{}); }
+    QList<FileDialogAnswer> answers;
+    QList<FileDialogRequest> requests;
+};
+
+// Records what would have gone to the browser or the mail program.
+class RecordingLinks final : public LinkOpener {
+public:
+    void openUrl(const QUrl& url) override { opened.append(url); }
+    QList<QUrl> opened;
+};
