@@ -1,3 +1,4 @@
+#include "CatalogChecks.h"
 #include "EditRun.h"
 
 #include "DatePicker.h"
@@ -127,29 +128,14 @@ private slots:
                     QCOMPARE(line->echoMode() == QLineEdit::Password, box == 1);
             }
             for (qint16 l = 1; l <= catalog.LanguageCount(); ++l) {
-                const QStringList names = catalog.controlNames(catalog.LanguageName(l), form->objectName());
-                QVERIFY2(names.contains(form->objectName()), qPrintable(form->objectName()));
-                for (const QString& name : names)
-                    QVERIFY2(name == form->objectName() || form->findChild<QObject*>(name), qPrintable(name));
-                for (const QLabel* label :
-                     form->findChildren<QLabel*>(QRegularExpression(QStringLiteral("^Labels_"))))
+                const QString language = catalog.LanguageName(l);
+                QCOMPARE(missingControls(catalog, language, form), QStringList());
+                const QStringList names = catalog.controlNames(language, form->objectName());
+                QVERIFY(names.contains(form->objectName()));
+                for (const QLabel* label : form->findChildren<QLabel*>(QRegularExpression("^Labels_")))
                     QVERIFY2(names.contains(label->objectName()), qPrintable(label->objectName()));
             }
-            auto snapshot = [form] {
-                QStringList texts = {form->windowTitle()};
-                for (const QWidget* w : form->findChildren<QWidget*>())
-                    texts << w->toolTip();
-                for (const QLabel* l : form->findChildren<QLabel*>())
-                    texts << l->text();
-                for (const QAbstractButton* b : form->findChildren<QAbstractButton*>())
-                    texts << b->text();
-                for (int i = 0; i < 3; ++i)
-                    texts << form->SmartTab_Pwd()->tabText(i);
-                return texts;
-            };
-            const QStringList before = snapshot();
-            catalog.ApplyTexts(QStringLiteral("Vantrel"), form, QStringLiteral("English"));
-            QCOMPARE(snapshot(), before);
+            QCOMPARE(textsChangedBy(catalog, "English", form), QStringList());
             for (int tab : {1, 2, 0}) {
                 form->SmartTab_Pwd()->setCurrentIndex(tab);
                 QCOMPARE(form->Command_ok()->isVisible(), tab == 0);
