@@ -2,19 +2,90 @@
 
 #include "CliError.h"
 
+#include <QCommandLineParser>
+
+#include <algorithm>
+#include <ranges>
+
 namespace {
 
-[[noreturn]] void usage(const QString& command, const QString& what) {
-    fail(ExitUsage, QStringLiteral("%1: %2 (see 'vantrel-cli %1 --help')").arg(command, what));
-}
-
-const OptionDef* findOption(std::span<const OptionDef> defs, QStringView name) {
-    for (const OptionDef& s : defs) {
-        if (name == QLatin1StringView(s.name))
-            return &s;
+// Qt's parser over one command's options. Qt reads on past a problem and tells neither where it
+// was nor, for values, which one; failFirstProblem() finds the first, as scripts have seen it.
+class CommandParser {
+public:
+    CommandParser(std::span<const OptionDef> defs, const QString& command) : defs_(defs), command_(command) {
+        for (const OptionDef& d : defs) {
+            QCommandLineOption option(QString::fromLatin1(d.name));
+            if (d.takesValue)
+                option.setValueName(QStringLiteral("VALUE"));
+            parser_.addOption(option);
+        }
     }
-    return nullptr;
-}
+
+    // True when the arguments hold no problem; repeats of single options count as one.
+    bool parse(const QStringList& args, bool closed = false) {
+        return parseOptions(args, closed) && !repeats();
+    }
+
+    // Throws the usage error for the first problem of arguments that parse() refused.
+    [[noreturn]] void failFirstProblem(const QStringList& args) {
+        // A problem stays in every longer beginning of the arguments, so the shortest beginning
+        // with one ends at the argument at fault.
+        const auto ends = std::views::iota(qsizetype(1), args.size() + 1);
+        const qsizetype end =
+            *std::ranges::partition_point(ends, [&](qsizetype n) { return parse(args.first(n), true); });
+        // The closing "--" hides a value missing after the last option, which goes before the
+        // option being repeated.
+        if (end >= args.size() && !parseOptions(args, false) && parseOptions(args, true))
+            failOption(u"needs a value");
+        parse(args.first(end), true);
+        if (!parser_.unknownOptionNames().isEmpty()) {
+            // A single-dash word is read letter by letter: its first letter is the unknown one.
+            const QStringView dashes = args[end - 1].startsWith(u"--") ? u"--" : u"-";
+            usage(command_,
+                  QStringLiteral("unknown option '%1%2'").arg(dashes, parser_.unknownOptionNames().first()));
+        }
+        failOption(parsed_ ? u"given more than once" : u"takes no value");
+    }
+
+    ParsedArgs result() const {
+        ParsedArgs a;
+        a.positional = parser_.positionalArguments();
+        for (const OptionDef& d : defs_) {
+            const QString name = QString::fromLatin1(d.name);
+            if (parser_.isSet(name))
+                a.values.insert(name, d.takesValue ? parser_.values(name) : QStringList{QString()});
+        }
+        return a;
+    }
+
+private:
+    // Qt's verdict: unknown options and values missing or unwanted. "closed" ends the arguments
+    // with a "--", which an option cut off from its value takes instead.
+    bool parseOptions(const QStringList& args, bool closed) {
+        QStringList line = QStringList{command_} + args;
+        if (closed)
+            line << QStringLiteral("--");
+        parsed_ = parser_.parse(line);
+        return parsed_;
+    }
+
+    bool repeats() const {
+        const QStringList seen = parser_.optionNames();
+        return std::ranges::any_of(defs_, [&](const OptionDef& d) {
+            return !d.repeatable && seen.count(QString::fromLatin1(d.name)) > 1;
+        });
+    }
+
+    [[noreturn]] void failOption(QStringView what) const {
+        usage(command_, QStringLiteral("option '--%1' %2").arg(parser_.optionNames().last(), what));
+    }
+
+    std::span<const OptionDef> defs_;
+    QString command_;
+    QCommandLineParser parser_;
+    bool parsed_ = false;
+};
 
 } // namespace
 
@@ -29,41 +100,8 @@ bool wantsHelp(const QStringList& args) {
 }
 
 ParsedArgs parseArgs(const QStringList& args, std::span<const OptionDef> defs, const QString& command) {
-    ParsedArgs parsed;
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (optionsEnded || a == u"-" || !a.startsWith(u'-')) {
-            parsed.positional.append(a);
-            continue;
-        }
-        if (a == u"--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (!a.startsWith(u"--"))
-            usage(command, QStringLiteral("unknown option '%1'").arg(a.left(2)));
-        const qsizetype eq = a.indexOf(u'=');
-        const QStringView name = QStringView(a).mid(2, eq < 0 ? -1 : eq - 2);
-        const OptionDef* def = findOption(defs, name);
-        if (!def)
-            usage(command, QStringLiteral("unknown option '--%1'").arg(name));
-        const QString key = name.toString();
-        QString value;
-        if (def->takesValue) {
-            if (eq >= 0) {
-                value = a.mid(eq + 1);
-            } else if (i + 1 < args.size()) {
-                value = args[++i];
-            } else {
-                usage(command, QStringLiteral("option '--%1' needs a value").arg(key));
-            }
-        } else if (eq >= 0) {
-            usage(command, QStringLiteral("option '--%1' takes no value").arg(key));
-        }
-        if (parsed.values.contains(key) && !def->repeatable)
-            usage(command, QStringLiteral("option '--%1' given more than once").arg(key));
-        parsed.values[key].append(value);
-    }
-    return parsed;
+    CommandParser parser(defs, command);
+    if (!parser.parse(args))
+        parser.failFirstProblem(args);
+    return parser.result();
 }

@@ -21,11 +21,12 @@ struct ParsedArgs {
     QStringList all(const QString& name) const { return values.value(name); }
 };
 
-// True when the arguments ask for help (-h or --help before any "--").
+// True when the arguments ask for help (-h or --help before any "--"), even as the value of
+// another option.
 bool wantsHelp(const QStringList& args);
 
 // Reads "--name value", "--name=value", flags and positional arguments ("--" ends the options;
-// a lone "-" is positional). Throws a usage error naming the command on anything unknown,
-// a missing value or a repeated single option. Values never appear in error messages: they may
-// be passwords.
+// a lone "-" is positional). Throws a usage error naming the command on the first of: an unknown
+// option, a missing or unwanted value, a repeated single option. Values never appear in error
+// messages: they may be passwords.
 ParsedArgs parseArgs(const QStringList& args, std::span<const OptionDef> defs, const QString& command);

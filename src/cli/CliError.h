@@ -21,3 +21,8 @@ struct CliError {
 [[noreturn]] inline void fail(ExitCode code, const QString& message) {
     throw CliError{code, message};
 }
+
+// A usage error of one command, pointing at its help (exit code 1).
+[[noreturn]] inline void usage(const QString& command, const QString& what) {
+    fail(ExitUsage, QStringLiteral("%1: %2 (see 'vantrel-cli %1 --help')").arg(command, what));
+}

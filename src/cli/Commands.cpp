@@ -26,10 +26,6 @@ constexpr int kMaxLength = 4096;
 constexpr int kMaxCount = 1000000;
 constexpr int kMinMasterLength = 5;
 
-[[noreturn]] void usage(const QString& command, const QString& what) {
-    fail(ExitUsage, QStringLiteral("%1: %2 (see 'vantrel-cli %1 --help')").arg(command, what));
-}
-
 QString shown(const QString& path) {
     return QStringLiteral("'%1'").arg(path);
 }

@@ -16,10 +16,6 @@ constexpr std::array<const char*, CategoryCountTotal> kFirstOwnField = {
     "BankName",    "CardBankName", "ForumName",
 };
 
-[[noreturn]] void usage(const QString& command, const QString& what) {
-    fail(ExitUsage, QStringLiteral("%1: %2 (see 'vantrel-cli %1 --help')").arg(command, what));
-}
-
 QString fieldName(int index) {
     return QString::fromLatin1(accountFields()[size_t(index)].name);
 }
