@@ -1,8 +1,10 @@
 #include "Commands.h"
 
+#include "AccountText.h"
 #include "ArgParser.h"
 #include "Categories.h"
 #include "CliError.h"
+#include "CliHelp.h"
 #include "Csv.h"
 #include "FileVaultEngine.h"
 #include "Output.h"
@@ -274,38 +276,7 @@ void runShow(const ParsedArgs& a, const QString& command) {
     Vault v;
     openVault(v, a.positional[0], command);
     const AccountRecord r = loadAccount(v, id, command);
-    const CategoryInfo* category = categoryInfo(r.Type);
-    QString out = QStringLiteral("ID: %1\nType: %2 (%3)\n")
-                      .arg(QString::number(r.ID), QString::number(r.Type),
-                           category ? QString::fromLatin1(category->key) : QStringLiteral("?"));
-    const QString indent(4, u' ');
-    for (const AccountField& f : accountFields()) {
-        QString value;
-        switch (f.kind) {
-        case FieldKind::String:
-            value = r.*f.text;
-            if (f.secret && !reveal && !value.isEmpty())
-                value = QStringLiteral("(hidden)");
-            break;
-        case FieldKind::Date: {
-            const bool expiry = qstrcmp(f.name, "ExpirationPwd") == 0;
-            const double d = expiry ? r.ExpirationPwd : r.RecordDate;
-            if (expiry ? IsDateSet(d) : d != 0.0)
-                value = dateText(d);
-            break;
-        }
-        case FieldKind::Boolean:
-            if (r.MyAccount)
-                value = QStringLiteral("yes");
-            break;
-        case FieldKind::Long:     // ID and Type lead the output
-        case FieldKind::Reserved: // carries nothing
-            break;
-        }
-        if (!value.isEmpty())
-            out += QLatin1StringView(f.name) + QStringLiteral(": ") + block(value, indent) + u'\n';
-    }
-    writeOut(out);
+    writeOut(accountText(r, reveal));
 }
 
 void runAdd(const ParsedArgs& a, const QString& command) {
@@ -408,201 +379,12 @@ void runExport(const ParsedArgs& a, const QString& command) {
     v.engine.GetRecords(records, AllCategories);
     std::sort(records.begin(), records.end(),
               [](const AccountRecord& x, const AccountRecord& y) { return x.ID < y.ID; });
-
-    // Every field in record order but Reserved, which holds nothing; the category's key follows
-    // its code so that the file reads without this program's tables.
-    QStringList header;
-    for (const AccountField& f : accountFields()) {
-        if (f.kind == FieldKind::Reserved)
-            continue;
-        header << QString::fromLatin1(f.name);
-        if (qstrcmp(f.name, "Type") == 0)
-            header << QStringLiteral("Category");
-    }
-    writeOut(csvRecord(header));
-    for (const AccountRecord& r : records) {
-        QStringList row;
-        for (const AccountField& f : accountFields()) {
-            switch (f.kind) {
-            case FieldKind::String:
-                row << r.*f.text;
-                break;
-            case FieldKind::Long:
-                row << fieldText(r, f);
-                if (qstrcmp(f.name, "Type") == 0) {
-                    const CategoryInfo* info = categoryInfo(r.Type);
-                    row << (info ? QString::fromLatin1(info->key) : QString());
-                }
-                break;
-            case FieldKind::Date:
-                if (qstrcmp(f.name, "ExpirationPwd") == 0)
-                    row << (IsDateSet(r.ExpirationPwd) ? dateText(r.ExpirationPwd) : QString());
-                else
-                    row << (r.RecordDate != 0.0 ? dateText(r.RecordDate) : QString());
-                break;
-            case FieldKind::Boolean:
-                row << fieldText(r, f);
-                break;
-            case FieldKind::Reserved:
-                break;
-            }
-        }
-        writeOut(csvRecord(row));
-    }
+    writeOut(csvRecord(exportHeader()));
+    for (const AccountRecord& r : records)
+        writeOut(csvRecord(exportRow(r)));
 }
 
-// ---- the command table and help -----------------------------------------------------------------
-
-const QString kMasterNote =
-    QStringLiteral("The master password is read from the terminal without echo or, when standard input is\n"
-                   "not a terminal, from its first line. It is never taken from the command line.\n");
-
-QString categoryList() {
-    QStringList entries;
-    for (const CategoryInfo& c : categories())
-        entries << QStringLiteral("%1 %2").arg(c.code).arg(QLatin1StringView(c.key));
-    return QStringLiteral("Categories: ") + entries.join(u", ") + u'\n';
-}
-
-// Names wrapped under a heading, for the field lists.
-QString wrapped(const QString& heading, const QStringList& words) {
-    QString out = QStringLiteral("  ") + heading + u':';
-    qsizetype column = out.size();
-    for (const QString& w : words) {
-        if (column + 1 + w.size() > 88) {
-            out += QStringLiteral("\n      ");
-            column = 6;
-        }
-        out += u' ' + w;
-        column += 1 + w.size();
-    }
-    return out + u'\n';
-}
-
-QString fieldList() {
-    QString out =
-        QStringLiteral("Fields for --field (a field of another category than the account's is refused):\n");
-    out += wrapped(QStringLiteral("every category"), commonFieldNames());
-    for (const CategoryInfo& c : categories())
-        out += wrapped(QStringLiteral("%1 (%2)").arg(QLatin1StringView(c.key)).arg(c.code),
-                       categoryFieldNames(c.code));
-    return out;
-}
-
-const QString kPasswordOptions = QStringLiteral(
-    "  --password -          read the account password after the master password: from the\n"
-    "                        terminal without echo (asked twice), or from the next line of\n"
-    "                        standard input\n"
-    "  --password P          the password itself; other users of this computer can see it in\n"
-    "                        the process list, so prefer --password -\n"
-    "  --generate N          a new random password of N characters (1 to 4096)\n"
-    "  --field NAME=VALUE    set a field; may be repeated. ExpirationPwd takes a date YYYY-MM-DD\n"
-    "                        (empty for none), MyAccount yes or no, text fields any text.\n"
-    "                        These values are visible in the process list too.\n");
-
-QString createHelp() {
-    return QStringLiteral(
-               "Usage: vantrel-cli create FILE [--force] [--kdf-cheap]\n\n"
-               "Makes a new empty vault at FILE, readable only by you.\n\n"
-               "Options:\n"
-               "  --force        replace FILE when it exists; its accounts are lost\n"
-               "  --kdf-cheap    for testing only: derive the key with the cheapest settings, which\n"
-               "                 makes guessing the master password far easier. Never for real data.\n\n"
-               "The master password needs at least 5 characters; blanks at either end do not count.\n"
-               "On a terminal it is asked twice.\n") +
-           kMasterNote;
-}
-
-QString lsHelp() {
-    return QStringLiteral(
-               "Usage: vantrel-cli ls FILE [--category KEY|CODE]\n\n"
-               "Lists the accounts, one line each: ID, category name, description and account name,\n"
-               "separated by tabs. Passwords are never listed. Tabs and line breaks in a value are\n"
-               "shown as blanks.\n\n"
-               "Options:\n"
-               "  --category KEY|CODE   only the accounts of this category\n") +
-           categoryList() + u'\n' + kMasterNote;
-}
-
-QString showHelp() {
-    return QStringLiteral(
-               "Usage: vantrel-cli show FILE ID [--show-password]\n\n"
-               "Shows every non-empty field of one account as \"Name: value\", with the names that\n"
-               "--field uses; further lines of a multi-line value are indented by four blanks.\n"
-               "The secret fields (Password, OutgoingPassword, CardPin, PrivateKey, RemindAnswer) read\n"
-               "\"(hidden)\" unless --show-password is given. Use export for exact values.\n\n"
-               "Options:\n"
-               "  --show-password   show the secret fields\n\n") +
-           kMasterNote;
-}
-
-QString findHelp() {
-    return QStringLiteral(
-               "Usage: vantrel-cli find FILE TEXT\n\n"
-               "Lists the accounts that contain TEXT in any field but the secret ones, ignoring case,\n"
-               "in the form of ls. Finding nothing is not an error. Put -- before a TEXT that\n"
-               "starts with \"-\".\n\n") +
-           kMasterNote;
-}
-
-QString addHelp() {
-    return QStringLiteral(
-               "Usage: vantrel-cli add FILE --category KEY|CODE --description D [--account-name A]\n"
-               "                       [--password P|- | --generate N] [--field NAME=VALUE ...]\n\n"
-               "Adds an account and prints its ID.\n\n"
-               "Options:\n"
-               "  --category KEY|CODE   the account's category\n"
-               "  --description D       the account's title\n"
-               "  --account-name A      the user name; required, except for Files and Serials, where\n"
-               "                        FileShortName or SoftwareName stands in for it\n") +
-           kPasswordOptions +
-           QStringLiteral(
-               "\nDescription and account name are stored without blanks at either end, everything else\n"
-               "exactly as given. Without a password option the account has no password.\n") +
-           categoryList() + u'\n' + fieldList() + u'\n' + kMasterNote;
-}
-
-QString editHelp() {
-    return QStringLiteral(
-               "Usage: vantrel-cli edit FILE ID [--field NAME=VALUE ...] [--password P|- | --generate N]\n\n"
-               "Changes the named fields of one account; every other field keeps its value. ID, Type,\n"
-               "RecordDate and Reserved cannot be set; the field names are listed by\n"
-               "'vantrel-cli add --help'. Description and AccountName are trimmed, and the account\n"
-               "name cannot be emptied.\n\n"
-               "Options:\n") +
-           kPasswordOptions + u'\n' + kMasterNote;
-}
-
-QString rmHelp() {
-    return QStringLiteral("Usage: vantrel-cli rm FILE ID\n\nDeletes one account. There is no undo.\n\n") +
-           kMasterNote;
-}
-
-QString generateHelp() {
-    return QStringLiteral(
-        "Usage: vantrel-cli generate [--length N] [--count N]\n\n"
-        "Prints new random passwords, one a line, with capital and small letters, digits and\n"
-        "symbols. No vault is needed.\n\n"
-        "Options:\n"
-        "  --length N   characters in each password, 1 to 4096 (default 10)\n"
-        "  --count N    how many passwords, 1 to 1000000 (default 1)\n");
-}
-
-QString exportHelp() {
-    return QStringLiteral(
-               "Usage: vantrel-cli export FILE --csv\n\n"
-               "Writes every account with every field as CSV (RFC 4180) on standard output: a header\n"
-               "of the field names in record order, with Category (the category's key) after Type,\n"
-               "then one line per account in ID order. Dates are YYYY-MM-DD (with the time when it is\n"
-               "not midnight) and empty when not set; MyAccount is 1 or 0. Values holding commas,\n"
-               "double quotes, line breaks or blanks at either end are put in double quotes, their\n"
-               "quotes doubled; lines end with CR LF. Nothing is altered, so a value that begins\n"
-               "with = stays a formula to a spreadsheet.\n\n"
-               "The output holds every password in plain text: send it somewhere safe.\n\n"
-               "Options:\n"
-               "  --csv   write CSV (the one format there is)\n\n") +
-           kMasterNote;
-}
+// ---- the command table -------------------------------------------------------------------------
 
 using Runner = void (*)(const ParsedArgs&, const QString&);
 
@@ -643,24 +425,18 @@ const Command kCommands[] = {
      exportHelp},
 };
 
-QString mainHelp() {
-    QString out = QStringLiteral("Usage: vantrel-cli COMMAND [ARGUMENTS] [OPTIONS]\n\n"
-                                 "Works with a Vantrel password vault from the command line.\n\n"
-                                 "Commands:\n");
+// The overview lists the commands in table order.
+QString overview() {
+    QList<CommandSummary> summaries;
     for (const Command& c : kCommands) {
         QString synopsis = QString::fromLatin1(c.name);
         for (const char* p : c.positional) {
             if (p)
                 synopsis += u' ' + QLatin1StringView(p);
         }
-        out += QStringLiteral("  %1%2\n").arg(synopsis.leftJustified(20), QLatin1StringView(c.summary));
+        summaries.append({synopsis, QString::fromLatin1(c.summary)});
     }
-    out += QStringLiteral("\nRun 'vantrel-cli COMMAND --help' for the options of a command.\n\n");
-    out += kMasterNote;
-    out += QStringLiteral(
-        "\nExit status: 0 success, 1 usage error, 2 wrong master password or unreadable vault,\n"
-        "3 account not found, 4 the vault or the output could not be written.\n");
-    return out;
+    return mainHelp(summaries);
 }
 
 const Command* findCommand(const QString& name) {
@@ -682,7 +458,7 @@ int runCli(const QStringList& args) {
         if (args.size() > 1 && !c)
             fail(ExitUsage,
                  QStringLiteral("unknown command '%1' (see 'vantrel-cli --help')").arg(args[1].left(40)));
-        writeOut(c ? c->help() : mainHelp());
+        writeOut(c ? c->help() : overview());
         return ExitOk;
     }
     const Command* command = findCommand(name);
