@@ -4,17 +4,7 @@
 #include "Categories.h"
 #include "CliError.h"
 
-#include <array>
-
 namespace {
-
-// First own field of each category, by code; each group runs to the next one's start, the
-// last one to ForumUrl.
-constexpr std::array<const char*, CategoryCountTotal> kFirstOwnField = {
-    "WebsiteName", "ProviderName", "FileShortName", "ComputerName", "MailboxName",
-    "PinWhat",     "SoftwareName", "MessengerType", "ServiceWhat",  "MiscWhat",
-    "BankName",    "CardBankName", "ForumName",
-};
 
 QString fieldName(int index) {
     return QString::fromLatin1(accountFields()[size_t(index)].name);
@@ -56,21 +46,6 @@ int parseCategory(const QString& text, const QString& command) {
     return code;
 }
 
-int fieldCategory(int fieldIndex) {
-    static const std::array<int, CategoryCountTotal + 1> starts = [] {
-        std::array<int, CategoryCountTotal + 1> s{};
-        for (int c = 0; c < CategoryCountTotal; ++c)
-            s[size_t(c)] = accountFieldIndex(QLatin1StringView(kFirstOwnField[size_t(c)]));
-        s[CategoryCountTotal] = accountFieldIndex(QStringLiteral("ForumUrl")) + 1;
-        return s;
-    }();
-    for (int c = 0; c < CategoryCountTotal; ++c) {
-        if (fieldIndex >= starts[size_t(c)] && fieldIndex < starts[size_t(c) + 1])
-            return c;
-    }
-    return -1;
-}
-
 bool isSettableField(const AccountField& field) {
     switch (field.kind) {
     case FieldKind::String:
@@ -101,7 +76,7 @@ FieldAssignment parseFieldAssignment(const QString& argument, const QString& com
 void checkAssignments(const QList<FieldAssignment>& assignments, int category, const QString& command) {
     for (qsizetype i = 0; i < assignments.size(); ++i) {
         const int index = assignments[i].index;
-        const int owner = fieldCategory(index);
+        const int owner = accountFields()[size_t(index)].owner;
         if (owner >= 0 && owner != category)
             usage(command, QStringLiteral("field '%1' belongs to category %2, not %3")
                                .arg(fieldName(index), categoryKey(owner), categoryKey(category)));
@@ -138,11 +113,8 @@ AccountRecord editableCopy(const AccountRecord& stored) {
     r.ID = stored.ID;
     r.MyAccount = stored.MyAccount;
     r.ExpirationPwd = IsDateSet(stored.ExpirationPwd) ? stored.ExpirationPwd : NoDate;
-    const auto fields = accountFields();
-    for (int i = 0; i < int(fields.size()); ++i) {
-        const AccountField& f = fields[size_t(i)];
-        const int owner = fieldCategory(i);
-        if (f.kind == FieldKind::String && (owner < 0 || owner == stored.Type))
+    for (const AccountField& f : accountFields()) {
+        if (f.kind == FieldKind::String && (f.owner < 0 || f.owner == stored.Type))
             r.*f.text = stored.*f.text;
     }
     return r;
@@ -177,19 +149,18 @@ QString dateText(double date) {
 
 QStringList commonFieldNames() {
     QStringList names;
-    const auto fields = accountFields();
-    for (int i = 0; i < int(fields.size()); ++i) {
-        if (fieldCategory(i) < 0 && isSettableField(fields[size_t(i)]))
-            names << fieldName(i);
+    for (const AccountField& f : accountFields()) {
+        if (f.owner < 0 && isSettableField(f))
+            names << QString::fromLatin1(f.name);
     }
     return names;
 }
 
 QStringList categoryFieldNames(int category) {
     QStringList names;
-    for (int i = 0; i < int(accountFields().size()); ++i) {
-        if (fieldCategory(i) == category)
-            names << fieldName(i);
+    for (const AccountField& f : accountFields()) {
+        if (f.owner == category)
+            names << QString::fromLatin1(f.name);
     }
     return names;
 }

@@ -11,9 +11,6 @@
 // Category code from a key ("Banks", any case) or a code ("10"); a usage error otherwise.
 int parseCategory(const QString& text, const QString& command);
 
-// Category whose own field this is (index into accountFields()); -1 for a common field.
-int fieldCategory(int fieldIndex);
-
 // Fields a user may set: not ID, Type, RecordDate or Reserved.
 bool isSettableField(const AccountField& field);
 
