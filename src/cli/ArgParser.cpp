@@ -34,8 +34,8 @@ public:
         const auto ends = std::views::iota(qsizetype(1), args.size() + 1);
         const qsizetype end =
             *std::ranges::partition_point(ends, [&](qsizetype n) { return parse(args.first(n), true); });
-        // The closing "--" hides a value missing after the last option, which goes before the
-        // option being repeated.
+        // The closing "--" also stands in for a value missing after the last option; that is
+        // named before the same option being repeated.
         if (end >= args.size() && !parseOptions(args, false) && parseOptions(args, true))
             failOption(u"needs a value");
         parse(args.first(end), true);
