@@ -13,17 +13,23 @@
 
 #include <utility>
 
-// A clock that stands still until told to move.
+// A clock that stands still until told to move; both of its readings move together.
 class ManualClock final : public Clock {
 public:
     explicit ManualClock(QDateTime start = QDateTime(QDate(2026, 1, 1), QTime(9, 0)))
         : now_(std::move(start)) {}
     QDateTime now() const override { return now_; }
+    qint64 monotonicMs() const override { return monotonic_; }
+    // The wall clock alone jumps (the user sets the time, a new year begins); the monotonic one stays.
     void set(const QDateTime& moment) { now_ = moment; }
-    void advanceSecs(qint64 secs) { now_ = now_.addSecs(secs); }
+    void advanceSecs(qint64 secs) {
+        now_ = now_.addSecs(secs);
+        monotonic_ += secs * 1000;
+    }
 
 private:
     QDateTime now_;
+    qint64 monotonic_ = 1000000;
 };
 
 // Answers from a script, in order, and records every question asked. A question with no
