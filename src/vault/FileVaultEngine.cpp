@@ -380,7 +380,9 @@ bool decodePayload(QByteArrayView bytes, VaultContents& contents) {
             sodium_memzero(a.packed.data(), size_t(a.packed.size()) * sizeof(QChar));
         return false;
     };
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    // ConvertInitialBom: a text that starts with U+FEFF keeps it (by default Qt drops it as a BOM).
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     std::array<QByteArrayView, 64> texts;
     std::array<int, 64> numbers;
     qint64 lastId = 0;
@@ -390,9 +392,9 @@ bool decodePayload(QByteArrayView bytes, VaultContents& contents) {
         qint64 id = 0, type = 0;
         if (!r.array(items) || items < 6 || items % 2 != 0 || (items - 6) / 2 > quint64(kStringFieldCount))
             return refuse();
-        if (!r.integer(id) || id <= lastId || id >= next || !r.integer(type) || !isCategoryCode(int(type)) ||
-            !r.real(a.expirationPwd) || !r.real(a.recordDate) || !r.integer(a.reserved) ||
-            !r.boolean(a.myAccount))
+        if (!r.integer(id) || id <= lastId || id >= next || !r.integer(type) || type != qint32(type) ||
+            !isCategoryCode(int(type)) || !r.real(a.expirationPwd) || !r.real(a.recordDate) ||
+            !r.integer(a.reserved) || !r.boolean(a.myAccount))
             return refuse();
         a.id = qint32(id);
         a.type = qint32(type);

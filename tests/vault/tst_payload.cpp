@@ -11,6 +11,7 @@ class TestPayload : public QObject {
 private slots:
     void encodingIsStandardCbor();
     void readsWhatQtsWriterWrites();
+    void refusesCategoryCodesBeyond32Bits();
 };
 
 namespace {
@@ -93,6 +94,15 @@ void TestPayload::readsWhatQtsWriterWrites() {
     QCOMPARE(back.accounts[0].recordDate, 46000.5);
     QCOMPARE(back.accounts[0].packed.mid(3), u"joe");
     QCOMPARE(encodePayload(back), bytes);
+}
+
+void TestPayload::refusesCategoryCodesBeyond32Bits() {
+    // 2^32 + 3 and -2^32 + 3 both narrow to category 3; neither is a category code.
+    for (qint64 type : {(qint64(1) << 32) + 3, -(qint64(1) << 32) + 3}) {
+        const QCborArray account{1, type, 2.0, 46000.5, 0, false};
+        VaultContents back;
+        QVERIFY(!decodePayload(QCborValue(QCborArray{2, QCborArray{account}}).toCbor(), back));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestPayload)

@@ -94,6 +94,8 @@ private slots:
         AccountRecord odd = simple(Misc, QString()); // no description, no expiry date (2.0)
         odd.Notes = QString(200000, QChar(u'é'));    // longer than 16 bits of length
         odd.Password = QStringLiteral("  blanks kept  ");
+        odd.RemindAnswer = QChar(0xFEFF) + QStringLiteral("zero-width no-break space first");
+        odd.KeyNotes = QChar(0xFEFF); // nothing else
         stored.push_back(put(odd));
         QVERIFY(e->SaveFile());
 
