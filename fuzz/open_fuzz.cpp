@@ -11,6 +11,7 @@
 #include "AccountRecord.h"
 #include "Categories.h"
 #include "FileVaultEngine.h"
+#include "PayloadCodec.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "FileVaultEngine.h"
+#include "PayloadCodec.h"
 
 #include <QCborArray>
 #include <QCborStreamWriter>

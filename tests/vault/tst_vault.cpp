@@ -1,6 +1,7 @@
 #include "AccountRecord.h"
 #include "Categories.h"
 #include "FileVaultEngine.h"
+#include "PayloadCodec.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,0 +1,11 @@
+#include "SecureWipe.h"
+
+#include <sodium.h>
+
+void wipe(QByteArray& bytes) {
+    if (!bytes.isEmpty() && !bytes.isDetached())
+        bytes.detach();
+    if (!bytes.isEmpty())
+        sodium_memzero(bytes.data(), size_t(bytes.size()));
+    bytes.clear();
+}
