@@ -12,6 +12,7 @@
 #include "Categories.h"
 #include "FileVaultEngine.h"
 #include "PayloadCodec.h"
+#include "VaultFormat.h"
 
 #include "BenchRandom.h"
 
@@ -41,8 +42,6 @@ const QString kMasterPassword = QStringLiteral("bench master password");
 // The rare word planted in the notes of every hundredth account; the search uses other case.
 const QString kRareWord = QStringLiteral("quetzalcoatl");
 const QString kRareQuery = QStringLiteral("QuetZal");
-// Header in front of the ciphertext: magic, version, KDF limits, salt, nonce.
-constexpr qint64 kHeaderBytes = 72;
 
 [[noreturn]] void fail(const char* what) {
     std::fprintf(stderr, "vault_bench: %s\n", what);
@@ -367,37 +366,15 @@ double rawWriteMs(const QString& folder, qint64 bytes) {
     return median(times);
 }
 
-// The decrypted payload of a vault, taken apart by hand from the header so the payload codec
-// can be timed on its own.
+// The decrypted payload of a vault, so the payload codec can be timed on its own.
 QByteArray decryptVault(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         fail("cannot read the vault");
-    const QByteArray file = f.readAll();
-    if (file.size() < kHeaderBytes + crypto_aead_xchacha20poly1305_ietf_ABYTES)
-        fail("the vault is too short");
-    const auto* h = reinterpret_cast<const unsigned char*>(file.constData());
-    auto le = [&](int at) {
-        quint64 v = 0;
-        for (int i = 7; i >= 0; --i)
-            v = (v << 8) | h[at + i];
-        return v;
-    };
-    const unsigned char* salt = h + 32;
-    const unsigned char* nonce = salt + crypto_pwhash_SALTBYTES;
-    unsigned char key[crypto_aead_xchacha20poly1305_ietf_KEYBYTES];
-    const QByteArray utf8 = kMasterPassword.toUtf8();
-    if (crypto_pwhash(key, sizeof key, utf8.constData(), quint64(utf8.size()), salt, le(16), size_t(le(24)),
-                      crypto_pwhash_ALG_ARGON2ID13) != 0)
-        fail("key derivation failed");
-    QByteArray plain(file.size() - kHeaderBytes - crypto_aead_xchacha20poly1305_ietf_ABYTES,
-                     Qt::Uninitialized);
-    unsigned long long plainBytes = 0;
-    if (crypto_aead_xchacha20poly1305_ietf_decrypt(
-            reinterpret_cast<unsigned char*>(plain.data()), &plainBytes, nullptr, h + kHeaderBytes,
-            quint64(file.size() - kHeaderBytes), h, kHeaderBytes, nonce, key) != 0)
-        fail("the vault does not decrypt by hand; has its header changed?");
-    return plain;
+    VaultFormat::Opened opened = VaultFormat::open(f.readAll(), kMasterPassword);
+    if (opened.result != VaultFormat::OpenResult::Opened)
+        fail("the vault does not open");
+    return opened.payload;
 }
 
 // decodePayload and encodePayload alone: the parts of opening and saving that are neither
@@ -502,7 +479,7 @@ void benchSize(const QString& folder, int accounts, double kdfCheapestMs, QStrin
     report(QStringLiteral("find_") + n, median(find));
     report(QStringLiteral("inuse_") + n, median(inUse));
     report(QStringLiteral("raw_decrypt_") + n,
-           rawDecryptMs(fileBytes - kHeaderBytes - crypto_aead_xchacha20poly1305_ietf_ABYTES));
+           rawDecryptMs(fileBytes - VaultFormat::HeaderBytes - VaultFormat::TagBytes));
     report(QStringLiteral("raw_write_") + n, rawWriteMs(folder, fileBytes));
     benchCodec(path, n);
     engine.CloseFile();

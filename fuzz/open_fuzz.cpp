@@ -12,6 +12,7 @@
 #include "Categories.h"
 #include "FileVaultEngine.h"
 #include "PayloadCodec.h"
+#include "VaultFormat.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -32,12 +33,6 @@
 namespace {
 
 const QString kPassword = QStringLiteral("fuzz password");
-
-// File layout: magic, version, header size, KDF id, 3 zero bytes, ops limit, memory limit,
-// salt, nonce; then the sealed payload with the header as associated data.
-constexpr int kHeaderBytes = 72;
-constexpr int kOpsAt = 16, kMemAt = 24, kSaltAt = 32, kNonceAt = 48;
-constexpr int kKeyBytes = crypto_aead_xchacha20poly1305_ietf_KEYBYTES;
 
 [[noreturn]] void failure(const char* what) {
     std::fprintf(stderr, "open_fuzz: %s\n", what);
@@ -152,8 +147,8 @@ struct Fixture {
     QString fuzzPath;
     QString goodPath;
     FileVaultEngine engine{KdfLimits::cheapest()};
-    unsigned char salt[crypto_pwhash_SALTBYTES] = {};
-    unsigned char key[kKeyBytes] = {};
+    unsigned char salt[VaultFormat::SaltBytes] = {};
+    unsigned char key[VaultFormat::KeyBytes] = {};
 
     Fixture() {
         check(dir.isValid(), "no temporary folder");
@@ -176,23 +171,25 @@ struct Fixture {
               "key derivation failed");
     }
 
-    // A valid vault file around the payload, sealed with the fuzz password's key.
+    // A valid vault file around the payload, sealed with the fuzz password's key. Put together
+    // here rather than with VaultFormat::seal, so a slip in the header code shows up as a disagreement.
     QByteArray seal(const uint8_t* payload, size_t size) const {
-        QByteArray file(kHeaderBytes + qsizetype(size) + crypto_aead_xchacha20poly1305_ietf_ABYTES, '\0');
+        using namespace VaultFormat;
+        QByteArray file(HeaderBytes + qsizetype(size) + TagBytes, '\0');
         char* h = file.data();
-        std::memcpy(h, "VNTRLQX", 8);
-        writeLe(h + 8, 1, 2);
-        writeLe(h + 10, kHeaderBytes, 2);
-        h[12] = 2; // Argon2id
+        std::memcpy(h + MagicAt, Magic, sizeof Magic);
+        writeLe(h + VersionAt, Version, 2);
+        writeLe(h + HeaderSizeAt, HeaderBytes, 2);
+        h[KdfAt] = char(KdfArgon2id);
         const KdfLimits cheap = KdfLimits::cheapest();
-        writeLe(h + kOpsAt, cheap.opsLimit, 8);
-        writeLe(h + kMemAt, cheap.memLimit, 8);
-        std::memcpy(h + kSaltAt, salt, sizeof salt);
-        std::memset(h + kNonceAt, 0x11, crypto_aead_xchacha20poly1305_ietf_NPUBBYTES);
+        writeLe(h + OpsLimitAt, cheap.opsLimit, 8);
+        writeLe(h + MemLimitAt, cheap.memLimit, 8);
+        std::memcpy(h + SaltAt, salt, sizeof salt);
+        std::memset(h + NonceAt, 0x11, NonceBytes);
         auto* u = reinterpret_cast<unsigned char*>(h);
         unsigned long long sealed = 0;
-        crypto_aead_xchacha20poly1305_ietf_encrypt(u + kHeaderBytes, &sealed, payload, size, u, kHeaderBytes,
-                                                   nullptr, u + kNonceAt, key);
+        crypto_aead_xchacha20poly1305_ietf_encrypt(u + HeaderBytes, &sealed, payload, size, u, HeaderBytes,
+                                                   nullptr, u + NonceAt, key);
         return file;
     }
 
@@ -211,12 +208,11 @@ Fixture& fixture() {
 // A header that passes the limit checks but asks for a costly derivation is a valid file; deriving
 // it on every run would only slow the fuzzer down, so such inputs are skipped.
 bool costlyDerivation(const uint8_t* file, size_t size) {
-    if (size < size_t(kHeaderBytes))
+    using namespace VaultFormat;
+    if (size < size_t(HeaderBytes))
         return false;
-    const quint64 ops = readLe(file + kOpsAt, 8), mem = readLe(file + kMemAt, 8);
-    const bool allowed = ops >= crypto_pwhash_OPSLIMIT_MIN && ops <= MaxKdfOpsLimit &&
-                         mem >= crypto_pwhash_MEMLIMIT_MIN && mem <= MaxKdfMemLimit;
-    return allowed && (ops > 4 || mem > (quint64(1) << 20));
+    const quint64 ops = readLe(file + OpsLimitAt, 8), mem = readLe(file + MemLimitAt, 8);
+    return kdfLimitsAcceptable(ops, mem) && (ops > 4 || mem > (quint64(1) << 20));
 }
 
 void wholeFile(const uint8_t* data, size_t size) {
