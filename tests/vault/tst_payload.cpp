@@ -1,109 +1,81 @@
+#include "Categories.h"
 #include "PayloadCodec.h"
 
 #include <QCborArray>
-#include <QCborStreamWriter>
 #include <QCborValue>
 #include <QTest>
+
+namespace {
+
+// A payload as Qt's own CBOR writer puts it.
+QByteArray payload(qint64 nextId, std::initializer_list<QCborArray> accounts) {
+    QCborArray list;
+    for (const QCborArray& a : accounts)
+        list.append(a);
+    return QCborValue(QCborArray{nextId, list}).toCbor();
+}
+
+} // namespace
 
 // The payload codec is our own; these checks keep it plain CBOR that any CBOR reader agrees with.
 class TestPayload : public QObject {
     Q_OBJECT
 private slots:
-    void encodingIsStandardCbor();
-    void readsWhatQtsWriterWrites();
-    void refusesCategoryCodesBeyond32Bits();
-};
-
-namespace {
-StoredAccount account(qint32 id, const QString& description, const QString& notes) {
-    StoredAccount a;
-    a.id = id;
-    a.type = 10;
-    a.expirationPwd = 2.5;
-    a.recordDate = 46000.25;
-    a.reserved = -7;
-    a.myAccount = true;
-    // Two string fields: Description (number 52) and Notes (number 63), packed as stored.
-    const QList<std::pair<int, QString>> fields{{52, description}, {63, notes}};
-    for (const auto& [number, text] : fields) {
-        a.packed += QChar(char16_t(number));
-        a.packed += QChar(char16_t(quint64(text.size()) >> 16));
-        a.packed += QChar(char16_t(text.size() & 0xFFFF));
-    }
-    for (const auto& field : fields)
-        a.packed += field.second;
-    a.fieldCount = 2;
-    return a;
-}
-} // namespace
-
-void TestPayload::encodingIsStandardCbor() {
-    VaultContents c;
-    c.nextId = 300;
-    c.accounts.push_back(account(7, "Zürich bank", QString(70000, u'x') + "😀\nend"));
-    c.accounts.push_back(account(299, "b", "n"));
-    const QByteArray bytes = encodePayload(c);
-    QCborParserError error;
-    const QCborValue v = QCborValue::fromCbor(bytes, &error);
-    QCOMPARE(error.error, QCborError::NoError);
-    const QCborArray top = v.toArray();
-    QCOMPARE(top.size(), 2);
-    QCOMPARE(top[0].toInteger(), 300);
-    const QCborArray first = top[1].toArray()[0].toArray();
-    QCOMPARE(first[0].toInteger(), 7);
-    QCOMPARE(first[1].toInteger(), 10);
-    QCOMPARE(first[2].toDouble(), 2.5);
-    QCOMPARE(first[3].toDouble(), 46000.25);
-    QCOMPARE(first[4].toInteger(), -7);
-    QCOMPARE(first[5].toBool(), true);
-    QCOMPARE(first[7].toString(), u"Zürich bank");
-    QCOMPARE(first[9].toString(), QString(70000, u'x') + "😀\nend");
-
-    VaultContents back;
-    QVERIFY(decodePayload(bytes, back));
-    QCOMPARE(back.nextId, 300u);
-    QCOMPARE(back.accounts.size(), size_t(2));
-    QCOMPARE(back.accounts[0].packed, c.accounts[0].packed);
-    QCOMPARE(encodePayload(back), bytes);
-}
-
-void TestPayload::readsWhatQtsWriterWrites() {
-    // The same content through Qt's own writer, with its own choice of integer sizes.
-    QByteArray bytes;
-    QCborStreamWriter w(&bytes);
-    w.startArray(2);
-    w.append(quint64(1000));
-    w.startArray(1);
-    w.startArray(8);
-    w.append(qint64(999));
-    w.append(qint64(3));
-    w.append(2.0);
-    w.append(46000.5);
-    w.append(qint64(0));
-    w.append(false);
-    w.append(quint64(53)); // AccountName
-    w.append(QStringLiteral("joe"));
-    w.endArray();
-    w.endArray();
-    w.endArray();
-    VaultContents back;
-    QVERIFY(decodePayload(bytes, back));
-    QCOMPARE(back.accounts.size(), size_t(1));
-    QCOMPARE(back.accounts[0].id, 999);
-    QCOMPARE(back.accounts[0].type, 3);
-    QCOMPARE(back.accounts[0].recordDate, 46000.5);
-    QCOMPARE(back.accounts[0].packed.mid(3), u"joe");
-    QCOMPARE(encodePayload(back), bytes);
-}
-
-void TestPayload::refusesCategoryCodesBeyond32Bits() {
-    // 2^32 + 3 and -2^32 + 3 both narrow to category 3; neither is a category code.
-    for (qint64 type : {(qint64(1) << 32) + 3, -(qint64(1) << 32) + 3}) {
-        const QCborArray account{1, type, 2.0, 46000.5, 0, false};
+    void agreesWithQtsCbor() {
+        // Field numbers 52, 53 and 63 are Description, AccountName and Notes in every file.
+        const QString notes = QString(70000, u'x') + "😀\nend"; // a length past 16 bits
+        const QByteArray bytes =
+            payload(300, {QCborArray{7, Banks, 2.5, 46000.25, -7, true, 52, "Zürich bank", 63, notes},
+                          QCborArray{299, Pins, 2.0, 46000.5, 0, false, 53, "joe"}});
         VaultContents back;
-        QVERIFY(!decodePayload(QCborValue(QCborArray{2, QCborArray{account}}).toCbor(), back));
+        QVERIFY(decodePayload(bytes, back));
+        QCOMPARE(back.nextId, 300u);
+        QCOMPARE(back.accounts.size(), size_t(2));
+        const StoredAccount& a = back.accounts[0];
+        QCOMPARE(a.id, 7);
+        QCOMPARE(a.type, int(Banks));
+        QCOMPARE(a.expirationPwd, 2.5);
+        QCOMPARE(a.recordDate, 46000.25);
+        QCOMPARE(a.reserved, -7);
+        QVERIFY(a.myAccount);
+        QCOMPARE(fieldOf(a, 52), u"Zürich bank");
+        QCOMPARE(fieldOf(a, 63), notes);
+        QCOMPARE(fieldOf(back.accounts[1], 53), u"joe");
+        // Both writers take the shortest integer heads, so ours gives back the very same bytes.
+        QCOMPARE(encodePayload(back), bytes);
     }
-}
+
+    void refusesWhatWeWouldNeverWrite() {
+        // Damage a key holder could do; each row differs from a good payload in one way.
+        auto bank = [](qint64 id, qint64 type = Banks) {
+            return QCborArray{id, type, 2.0, 46000.5, 0, false};
+        };
+        const QByteArray good = payload(5, {bank(3)});
+        const std::pair<const char*, QByteArray> bad[] = {
+            {"same identifier twice", payload(5, {bank(3), bank(3)})},
+            {"identifiers descending", payload(5, {bank(3), bank(2)})},
+            // An account at or past the next identifier would be handed out again.
+            {"identifier at nextId", payload(3, {bank(3)})},
+            {"identifier 0", payload(5, {bank(0)})},
+            {"category 13", payload(5, {bank(3, 13)})},
+            {"category 2^32 + 3", payload(5, {bank(3, (qint64(1) << 32) + 3)})},
+            {"category -2^32 + 3", payload(5, {bank(3, -(qint64(1) << 32) + 3)})},
+            {"field numbers descending", payload(5, {bank(3) + QCborArray{63, "n", 52, "d"}})},
+            {"field number past the last", payload(5, {bank(3) + QCborArray{64, "x"}})},
+            {"a number without its text", payload(5, {bank(3) << 52})},
+            {"trailing byte", good + QByteArray(1, '\0')},
+        };
+        VaultContents back;
+        QVERIFY(decodePayload(good, back));
+        for (const auto& [what, bytes] : bad) {
+            back.accounts.resize(1);
+            QVERIFY2(!decodePayload(bytes, back), what);
+            QVERIFY(back.accounts.empty()); // nothing half-read stays
+        }
+        for (qsizetype n = 0; n < good.size(); ++n)
+            QVERIFY(!decodePayload(good.left(n), back));
+    }
+};
 
 QTEST_APPLESS_MAIN(TestPayload)
 #include "tst_payload.moc"

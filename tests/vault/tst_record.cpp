@@ -3,10 +3,12 @@
 #include "Categories.h"
 
 #include <QSet>
-
 #include <QTest>
+
+#include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <numeric>
 
 class TestRecord : public QObject {
     Q_OBJECT
@@ -19,20 +21,17 @@ private slots:
         QCOMPARE(accountFieldIndex(QStringLiteral("notes")), -1);
         QCOMPARE(accountStringFields().size(), size_t(64));
 
-        // Each string entry points at its own member: writing through it changes only that field.
+        // Each string entry points at its own member: two sharing one would read the same name back.
+        AccountRecord r;
         QSet<QString> secrets;
         for (const AccountField& f : fields) {
             if (f.secret)
                 secrets.insert(QString::fromLatin1(f.name));
-            if (f.kind != FieldKind::String)
-                continue;
-            AccountRecord r;
-            r.*f.text = QStringLiteral("x");
-            int filled = 0;
-            for (const AccountField& g : fields)
-                filled += (g.kind == FieldKind::String && !(r.*g.text).isEmpty()) ? 1 : 0;
-            QCOMPARE(filled, 1);
+            if (f.kind == FieldKind::String)
+                r.*f.text = QString::fromLatin1(f.name);
         }
+        for (const AccountField& f : fields)
+            QVERIFY(f.kind != FieldKind::String || r.*f.text == QLatin1StringView(f.name));
         QCOMPARE(secrets,
                  (QSet<QString>{"Password", "OutgoingPassword", "CardPin", "PrivateKey", "RemindAnswer"}));
     }
@@ -50,24 +49,19 @@ private slots:
         QCOMPARE(fieldText(r, accountFields()[size_t(accountFieldIndex("ExpirationPwd"))]), u"0");
     }
 
-    void isDateSet_data() {
-        QTest::addColumn<double>("date");
-        QTest::addColumn<bool>("set");
-        QTest::newRow("zero date") << 0.0 << false;
-        QTest::newRow("1 January 1900") << 2.0 << false;
-        QTest::newRow("1 January 1900 at noon") << 2.5 << true;
-        QTest::newRow("31 December 1899") << 1.0 << true;
-        QTest::newRow("today-ish") << 46000.0 << true;
-        QTest::newRow("before the epoch") << -10.5 << true;
-        QTest::newRow("past year 9999") << 2958466.0 << false;
-        QTest::newRow("not a number") << qQNaN() << false;
-        QTest::newRow("infinite") << qInf() << false;
-    }
-
     void isDateSet() {
-        QFETCH(double, date);
-        QFETCH(bool, set);
-        QCOMPARE(IsDateSet(date), set);
+        const std::pair<double, bool> cases[] = {
+            {0.0, false},       // the zero date
+            {2.0, false},       // 1 January 1900
+            {2.5, true},        // at noon
+            {1.0, true},        // 31 December 1899
+            {46000.0, true},    // today-ish
+            {-10.5, true},      // before the epoch
+            {2958466.0, false}, // past year 9999
+            {qQNaN(), false},   {qInf(), false},
+        };
+        for (const auto& [date, set] : cases)
+            QVERIFY2(IsDateSet(date) == set, qPrintable(QString::number(date)));
     }
 
     void automationDatesRoundTrip() {
@@ -96,6 +90,20 @@ private slots:
     }
 
     void categoryTable() {
+        // Each category's own fields stand together in the field table: owners in table order,
+        // one entry per run, name every category exactly once.
+        const auto fields = accountFields();
+        QList<int> runs;
+        for (const AccountField& f : fields) {
+            if (runs.isEmpty() || runs.last() != f.owner)
+                runs << f.owner;
+        }
+        runs.removeAll(-1);
+        std::sort(runs.begin(), runs.end());
+        QList<int> codes(CategoryCountTotal);
+        std::iota(codes.begin(), codes.end(), 0);
+        QCOMPARE(runs, codes);
+
         const auto table = categories();
         QCOMPARE(table.size(), size_t(13));
         QSet<int> messages;
@@ -103,6 +111,11 @@ private slots:
             QCOMPARE(table[i].code, int(i));
             QCOMPARE(categoryByKey(QString::fromLatin1(table[i].key)), int(i));
             messages << table[i].msgNameMissing << table[i].msgStored << table[i].msgNotStored;
+            // The web address is one of the category's own fields.
+            auto web = std::find_if(fields.begin(), fields.end(), [&](const AccountField& f) {
+                return f.text && f.text == table[i].webAddress;
+            });
+            QVERIFY2(!table[i].webAddress || (web != fields.end() && web->owner == int(i)), table[i].key);
         }
         QCOMPARE(messages.size(), 39);
         QCOMPARE(categoryByKey("creditcards"), int(CreditCards));
