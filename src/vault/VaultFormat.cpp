@@ -80,43 +80,33 @@ QByteArray seal(const Key& key, QByteArrayView payload) {
 }
 
 Opened open(QByteArrayView file, const QString& password) {
-    Opened opened;
     if (file.size() < HeaderBytes + TagBytes || file.size() > MaxFileBytes)
-        return opened;
+        return {OpenResult::NotAVault, nullptr, {}};
     const auto* h = reinterpret_cast<const unsigned char*>(file.data());
     if (std::memcmp(h + MagicAt, Magic, sizeof Magic) != 0)
-        return opened;
-    if (getLe(h + VersionAt, 2) != Version) {
-        opened.result = OpenResult::UnknownVersion;
-        return opened;
-    }
+        return {OpenResult::NotAVault, nullptr, {}};
+    if (getLe(h + VersionAt, 2) != Version)
+        return {OpenResult::UnknownVersion, nullptr, {}};
     if (getLe(h + HeaderSizeAt, 2) != HeaderBytes || h[KdfAt] != KdfArgon2id || h[KdfAt + 1] != 0 ||
         h[KdfAt + 2] != 0 || h[KdfAt + 3] != 0)
-        return opened;
+        return {OpenResult::NotAVault, nullptr, {}};
     const KdfLimits limits{getLe(h + OpsLimitAt, 8), getLe(h + MemLimitAt, 8)};
-    if (!kdfLimitsAcceptable(limits.opsLimit, limits.memLimit)) {
-        opened.result = OpenResult::RefusedLimits;
-        return opened;
-    }
+    if (!kdfLimitsAcceptable(limits.opsLimit, limits.memLimit))
+        return {OpenResult::RefusedLimits, nullptr, {}};
     unsigned char salt[SaltBytes];
     std::memcpy(salt, h + SaltAt, SaltBytes);
-    opened.key = Key::derive(limits, salt, password);
-    if (!opened.key) {
-        opened.result = OpenResult::DerivationFailed;
-        return opened;
-    }
+    Opened opened{OpenResult::Opened, Key::derive(limits, salt, password), {}};
+    if (!opened.key)
+        return {OpenResult::DerivationFailed, nullptr, {}};
     const qsizetype cipherBytes = file.size() - HeaderBytes;
     opened.payload = QByteArray(cipherBytes - TagBytes, Qt::Uninitialized);
     unsigned long long plainBytes = 0;
     if (crypto_aead_xchacha20poly1305_ietf_decrypt(
             reinterpret_cast<unsigned char*>(opened.payload.data()), &plainBytes, nullptr, h + HeaderBytes,
             quint64(cipherBytes), h, HeaderBytes, h + NonceAt, opened.key->bytes()) != 0) {
-        opened.key.reset();
         wipe(opened.payload);
-        opened.result = OpenResult::WrongKeyOrDamaged;
-        return opened;
+        return {OpenResult::WrongKeyOrDamaged, nullptr, {}};
     }
-    opened.result = OpenResult::Opened;
     return opened;
 }
 
