@@ -136,18 +136,16 @@ private slots:
             "0495afa1801ea9f8d3071d964ce752869dfcaea023f8");
         QVERIFY(writeAll(path("old.qx"), file));
         QVERIFY(e->OpenFile(path("old.qx"), kPassword));
-        AccountRecord expected = simple(Banks, "Zürich 😀", "s3cret!");
-        expected.AccountName.clear();
-        expected.BankWebSite = "bank.example";
-        expected.Notes = "two\nlines";
-        expected.ExpirationPwd = 2.5;
-        expected.Reserved = -7;
-        expected.MyAccount = true;
-        expected.ID = 1;
-        expected.RecordDate = 46000.25;
         AccountRecord back;
         e->GetRecord(1, Banks, back);
-        QCOMPARE(back, expected);
+        QStringList fields; // every field that is set
+        for (const AccountField& f : accountFields()) {
+            if (!fieldText(back, f).isEmpty())
+                fields << QString::fromLatin1(f.name) + u'=' + fieldText(back, f);
+        }
+        QCOMPARE(fields, (QStringList{"Type=10", "BankWebSite=bank.example", "ID=1", "Description=Zürich 😀",
+                                      "Password=s3cret!", "ExpirationPwd=2.5", "Notes=two\nlines",
+                                      "RecordDate=46000.25", "Reserved=-7", "MyAccount=1"}));
         // Saving writes the same header again, the nonce apart.
         QVERIFY(e->SaveFile());
         QCOMPARE(readAll(path("old.qx")).left(VaultFormat::NonceAt), file.left(VaultFormat::NonceAt));
