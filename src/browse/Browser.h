@@ -65,8 +65,18 @@ public:
     void setPanels(const QString& panel1, const QString& panel2);
     QString panelText(int panel) const; // 1 or 2
     bool ShowPasswordInStatusBar() const { return showPassword_; }
+    // The password last copied or shown in the status bar, by digest.
     QString CopiedPasswordDigest() const { return copiedDigest_; }
     void setCopiedPasswordDigest(const QString& digest) { copiedDigest_ = digest; }
+    // A password put on the clipboard: its digest and when, on the clock's monotonic reading. The
+    // timed wipe goes by these, so showing another password in the status bar meanwhile does not
+    // keep the copied one on the clipboard.
+    void recordCopiedPassword(const QString& digest, qint64 monotonicMs) {
+        copiedDigest_ = wipeDigest_ = digest;
+        copiedAt_ = monotonicMs;
+    }
+    QString copiedPasswordToWipe() const { return wipeDigest_; }
+    qint64 CopiedPasswordTime() const { return copiedAt_; } // -1: nothing copied yet
 
     // Event handlers, wired to the widgets; public so the main window and tests can drive them.
     void vbalExplorerBarCtl_Main_ItemClick(const QString& key);
@@ -95,4 +105,6 @@ private:
     int currentCategory_ = 0;
     bool showPassword_ = false;
     QString copiedDigest_;
+    QString wipeDigest_;
+    qint64 copiedAt_ = -1;
 };
