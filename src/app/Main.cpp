@@ -6,6 +6,8 @@
 #include "FileLifecycle.h"
 #include "Form_about.h"
 #include "Funzioni.h"
+#include "InactivityLock.h"
+#include "KW_Inactivity.h"
 #include "Menus.h"
 #include "Product.h"
 #include "Prompts.h"
@@ -53,6 +55,7 @@ Main::Main(AppServices& services, MainPaths paths, QWidget* parent)
         services_.store, menus_->menu(MenuId::File), menus_->action(MenuCommand::RecentSeparator),
         menus_->action(MenuCommand::RecentFirst), menus_->action(MenuCommand::RecentEnd));
     files_ = new FileLifecycle(*this, *this, *browser_, *commands_, *recent_);
+    inactivity_ = new InactivityLock(services_, *files_, *commands_, *browser_, this);
     connect(recent_, &RecentFiles::openRequested, this, [this](const QString& path) {
         // A recent file: close the open one (after its save prompt), then unlock the chosen one.
         if (files_->CloseFile())
@@ -129,6 +132,7 @@ void Main::Form_Load() {
     browser_->BuildBar();
     browser_->SetupAccountColumns();
     browser_->LoadColumnLayout();
+    inactivity_->component().Start();
     services_.store.setExecutablePath(paths_.executablePath);
     if (services_.prefs.backupReminderDue()) {
         services_.notices.ShowPopUpMessage(Text(TextId::BackupReminder), 10, 2);

@@ -10,6 +10,7 @@
 class AccountCommands;
 class Browser;
 class FileLifecycle;
+class InactivityLock;
 class InputPassword;
 class Menus;
 class RecentFiles;
@@ -69,6 +70,7 @@ public:
     RecentFiles& recentFiles() const { return *recent_; }
     Browser& browser() const { return *browser_; }
     AccountCommands& commands() const { return *commands_; }
+    InactivityLock& inactivity() const { return *inactivity_; }
     InputPassword* inputPassword() const; // while it is showing
     void setQuitHandler(std::function<void()> quit) { quit_ = std::move(quit); }
     bool hasExited() const { return exited_; }
@@ -89,4 +91,5 @@ private:
     AccountCommands* commands_ = nullptr;
     RecentFiles* recent_ = nullptr;
     FileLifecycle* files_ = nullptr;
+    InactivityLock* inactivity_ = nullptr;
 };

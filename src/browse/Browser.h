@@ -76,6 +76,10 @@ public:
         copiedAt_ = monotonicMs;
     }
     QString copiedPasswordToWipe() const { return wipeDigest_; }
+    void forgetCopiedPassword() {
+        wipeDigest_.clear();
+        copiedAt_ = -1;
+    }
     qint64 CopiedPasswordTime() const { return copiedAt_; } // -1: nothing copied yet
 
     // Event handlers, wired to the widgets; public so the main window and tests can drive them.

@@ -8,6 +8,8 @@
 #include "SharedForm.h"
 #include "TextCatalog.h"
 
+#include <algorithm>
+
 AccountCommands::AccountCommands(MainApi& main, QObject* parent) : QObject(parent), main_(main) {}
 
 AccountCommands::~AccountCommands() = default;
@@ -170,6 +172,12 @@ void AccountCommands::refreshAfterDelete() {
     main_.UpdateBar();
     main_.ListAccounts(main_.services().prefs.LastType());
     main_.set_Modified(true);
+}
+
+bool AccountCommands::anyFormChanged() const {
+    return std::any_of(forms_.begin(), forms_.end(), [](const QPointer<EditForm>& form) {
+        return form && form->isLoaded() && form->FormChanged();
+    });
 }
 
 bool AccountCommands::closeAllForms() {

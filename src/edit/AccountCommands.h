@@ -36,6 +36,8 @@ public:
     // Closes every open form, each with its question about unsaved changes; false when a form
     // stayed open because the changes the user wanted kept could not be stored.
     bool closeAllForms();
+    // Whether an open form holds typing not stored yet.
+    bool anyFormChanged() const;
 
 private:
     // The form of a category, loaded when it is not open.

@@ -1,0 +1,61 @@
+#pragma once
+
+// One run of the program on the real language file: the services, then the main window on them,
+// driven as a person would.
+
+#include "FileLifecycle.h"
+#include "InputPassword.h"
+#include "Main.h"
+#include "Menus.h"
+#include "TestServices.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QTest>
+
+// One run of the program: the services, then the main window on them.
+struct MainRun : TestServices {
+    std::unique_ptr<Main> main;
+    int quits = 0;
+
+    Main& start() {
+        MainPaths paths;
+        paths.executablePath = dir.filePath("vantrel");
+        paths.languageFile = QStringLiteral(VANTREL_LAN_FILE);
+        paths.settingsFile = iniPath;
+        main = std::make_unique<Main>(services, paths);
+        main->setQuitHandler([this] { ++quits; });
+        main->Form_Load();
+        return *main;
+    }
+    void trigger(MenuCommand command) { main->menus().action(command)->trigger(); }
+    bool enabled(MenuCommand command) const { return main->menus().action(command)->isEnabled(); }
+    // Types into the master password dialog and confirms, as a person would.
+    void enterPassword(const QString& text) {
+        InputPassword* dialog = main->inputPassword();
+        QVERIFY(dialog);
+        auto* box = dialog->findChild<QLineEdit*>("Text_LogIn");
+        box->clear();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+    Main& startWithOpenVault(const QString& name = "a.qx", const QString& password = "secret1") {
+        makeVault(name, password);
+        start();
+        main->files().OpenGivenFile(path(name));
+        enterPassword(password);
+        return *main;
+    }
+    // An account stored in the open file but not yet written, as an edit form leaves it.
+    void addUnsavedAccount(const QString& description) {
+        put(Banks, description, "me");
+        main->set_Modified(true);
+    }
+    // A new vault through File, New and the master password dialog.
+    void createThroughWindow(const QString& name, const QString& password) {
+        files.choose(path(name));
+        trigger(MenuCommand::New);
+        enterPassword(password);
+        enterPassword(password);
+    }
+};
