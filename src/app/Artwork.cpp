@@ -36,6 +36,11 @@ QPixmap logo(int size) {
     return pm;
 }
 
+QIcon programIcon() {
+    QIcon icon(QStringLiteral(":/icons/vantrel.svg"));
+    return icon.pixmap(64).isNull() ? QIcon(logo(64)) : icon; // the drawn one without SVG support
+}
+
 int confusionPictureCount() {
     return 26;
 }

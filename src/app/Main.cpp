@@ -140,7 +140,7 @@ void Main::Form_Load() {
     }
     UpdateMenus();
     recent_->rebuild();
-    files_->OpenGivenFile(services_.prefs.LastOpen());
+    files_->OpenGivenFile(paths_.fileToOpen.isEmpty() ? services_.prefs.LastOpen() : paths_.fileToOpen);
 }
 
 void Main::applySkin() {

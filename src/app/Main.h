@@ -22,6 +22,7 @@ struct MainPaths {
     QString languageFile;   // "" when none was found
     QString skinFile;       // "" when none was found
     QString settingsFile;   // QX.ini
+    QString fileToOpen;     // named on the command line; "" offers the file opened last
 };
 
 // The main window. It owns the program's start-up and exit and composes one object per concern:

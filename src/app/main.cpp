@@ -11,6 +11,7 @@
 #include "SharedForm.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
@@ -31,14 +32,51 @@ QString findBesideOrInstalled(const QString& fileName) {
     return {};
 }
 
+void describeOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(QStringLiteral(
+        "Vantrel keeps your accounts and passwords in one encrypted file protected by a master password."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A password file (*.qx) to unlock."),
+                                 QStringLiteral("[FILE]"));
+}
+
+// --help and --version are answered before any window, so they work without a display.
+void answerTextOnlyOptions(int argc, char* argv[]) {
+    const QByteArrayList textOnly = {"-h", "--help", "--help-all", "-v", "--version"};
+    for (int i = 1; i < argc; ++i) {
+        if (textOnly.contains(QByteArray(argv[i]))) {
+            QCoreApplication probe(argc, argv);
+            QCoreApplication::setApplicationVersion(Product::version());
+            QCommandLineParser parser;
+            describeOptions(parser);
+            parser.process(probe); // prints and ends the program
+        }
+    }
+}
+
+// The file named on the command line, absolute; "" for none. Qt's own options are gone by now.
+QString fileFromCommandLine(const QApplication& app) {
+    QCommandLineParser parser;
+    describeOptions(parser);
+    parser.process(app);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1)
+        parser.showHelp(1);
+    return files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    answerTextOnlyOptions(argc, argv);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(Product::name());
     QApplication::setApplicationName(Product::name());
     QApplication::setApplicationVersion(Product::version());
-    QApplication::setWindowIcon(QIcon(Artwork::logo(64)));
+    const QString fileToOpen = fileFromCommandLine(app);
+    QApplication::setDesktopFileName(QStringLiteral("org.vantrel.Vantrel"));
+    QApplication::setWindowIcon(Artwork::programIcon());
 
     // The start window: the logo while the main window gets ready.
     QPixmap splashPicture(360, 200);
@@ -70,6 +108,7 @@ int main(int argc, char* argv[]) {
     paths.settingsFile =
         settingsFilePath(exeDir, QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                                      QStringLiteral("/Vantrel"));
+    paths.fileToOpen = fileToOpen;
 
     SystemClock clock;
     KW_ini ini(paths.settingsFile);

@@ -1,6 +1,7 @@
 #include "CliError.h"
 #include "Commands.h"
 #include "Output.h"
+#include "Product.h"
 #include "VaultEngine.h"
 
 #include <QCoreApplication>
@@ -22,6 +23,10 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
+    if (args == QStringList{QStringLiteral("--version")}) {
+        writeOut(QStringLiteral("vantrel-cli ") + Product::version() + u'\n');
+        return finishOut() ? ExitOk : ExitWriteFailed;
+    }
     int code = ExitOk;
     try {
         code = runCli(args);

@@ -2,11 +2,12 @@
 
 #include <QString>
 
-// Program-wide product strings, fixed for the whole run.
+// Program-wide product strings, fixed for the whole run. The version comes from the project's
+// build files, the one place it is written.
 namespace Product {
-inline constexpr int VersionMajor = 4;
-inline constexpr int VersionMinor = 0;
-inline constexpr int VersionRevision = 14;
+inline constexpr int VersionMajor = VANTREL_VERSION_MAJOR;
+inline constexpr int VersionMinor = VANTREL_VERSION_MINOR;
+inline constexpr int VersionRevision = VANTREL_VERSION_PATCH;
 inline QString name() {
     return QStringLiteral("Vantrel");
 }

@@ -17,12 +17,14 @@
 struct MainRun : TestServices {
     std::unique_ptr<Main> main;
     int quits = 0;
+    QString fileToOpen; // as named on the command line
 
     Main& start() {
         MainPaths paths;
         paths.executablePath = dir.filePath("vantrel");
         paths.languageFile = QStringLiteral(VANTREL_LAN_FILE);
         paths.settingsFile = iniPath;
+        paths.fileToOpen = fileToOpen;
         main = std::make_unique<Main>(services, paths);
         main->setQuitHandler([this] { ++quits; });
         main->Form_Load();

@@ -5,6 +5,7 @@
 // a clock that only moves when told.
 
 #include "AppServices.h"
+#include "Categories.h"
 #include "Doubles.h"
 #include "FileVaultEngine.h"
 #include "Settings.h"
