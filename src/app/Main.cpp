@@ -39,6 +39,7 @@ Main::Main(AppServices& services, MainPaths paths, QWidget* parent)
         QCoreApplication::exit(0);
     };
 
+    services_.notices.setAnchor(this);
     menus_ = new Menus(*this);
     browser_ = new Browser(services_, *this, this);
     commands_ = new AccountCommands(*this);
