@@ -6,10 +6,13 @@
 #include "Clock.h"
 #include "DatePicker.h"
 #include "FieldSets.h"
+#include "Funzioni.h"
+#include "GeneratorButton.h"
 #include "MainApi.h"
 #include "Prompts.h"
 #include "Settings.h"
 #include "SharedForm.h"
+#include "StrengthBar.h"
 #include "TextCatalog.h"
 
 #include <QCheckBox>
@@ -19,13 +22,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMenu>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextDocument>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -212,21 +212,11 @@ void EditForm::buildUi() {
 
     // Common tab: strength bar above the password, generator right of it, expiration beside.
     QGridLayout* common = grids.value(FormTab::Common);
-    strengthBar_ = new QProgressBar;
-    strengthBar_->setObjectName(QStringLiteral("ARProgressBar_password"));
-    strengthBar_->setRange(0, 100);
-    strengthBar_->setValue(0);
-    strengthBar_->setTextVisible(false);
-    strengthBar_->setFixedHeight(5);
-    strengthBar_->setToolTip(QStringLiteral("Red = poor password, Green = good password"));
+    strengthBar_ = new StrengthBar;
     common->addWidget(strengthBar_, 2, 1);
-
-    generator_ = new QToolButton;
-    generator_->setObjectName(QStringLiteral("Command_GeneneratePassword"));
-    generator_->setPopupMode(QToolButton::MenuButtonPopup);
-    generator_->setMenu(new QMenu(generator_));
-    generator_->setToolTip(QStringLiteral("Click here for generating a secure password"));
-    generator_->setEnabled(false); // until the password tools give it its lengths
+    auto* password = qobject_cast<QLineEdit*>(texts_.value(Box::Password));
+    connect(password, &QLineEdit::textChanged, this, &EditForm::Texts_Change);
+    generator_ = new GeneratorButton(main_.services(), password);
     common->addWidget(generator_, 3, 2);
 
     auto* expiration = new QLabel(QStringLiteral("Expiration"));
@@ -272,6 +262,7 @@ void EditForm::Form_Load() {
     loadedCaption_ = windowTitle();
     picker_->setNoDate();
     picker_->setProposedDate(services.clock.now().date());
+    generator_->fillLengths();
     setPasswordMask(services.prefs.HiddenChar());
     formChanged_ = false;
 }
@@ -344,12 +335,57 @@ void EditForm::showRecordDate(double date) {
 }
 
 bool EditForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && isTypingKey(static_cast<QKeyEvent*>(event))) {
-        const int index = texts_.key(qobject_cast<QWidget*>(watched), -1);
-        if (index >= 0)
+    const int index = texts_.key(qobject_cast<QWidget*>(watched), -1);
+    if (index < 0 || !loaded_)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (isTypingKey(static_cast<QKeyEvent*>(event)))
             Texts_KeyPress(index);
+        break;
+    case QEvent::FocusIn:
+        SelectActiveText();
+        break;
+    case QEvent::FocusOut: {
+        // Only a move to another control counts: not a menu opening, nor another window.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (index == Box::Password && reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+            Texts_LostFocus();
+        break;
+    }
+    case QEvent::MouseButtonDblClick:
+        if (index == Box::Password)
+            Texts_DblClick();
+        break;
+    default:
+        break;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void EditForm::Texts_Change() {
+    strengthBar_->rate(boxText(Box::Password));
+    texts_.value(Box::Password)->setToolTip(Text(TextId::PasswordBoxTip));
+}
+
+void EditForm::Texts_DblClick() {
+    const QString mask = mask_.isEmpty() ? QStringLiteral("#") : QString();
+    setPasswordMask(mask);
+    main_.services().prefs.setHiddenChar(mask);
+}
+
+void EditForm::Texts_LostFocus() {
+    // A new account has no identifier yet (0): every stored account counts then.
+    const int id = toInt32(leadingNumber(boxText(Box::Identifier))).value_or(0);
+    QString owner; // the engine names it; the notice does not
+    bool inUse = false;
+    try {
+        inUse = main_.services().engine().PasswordInUse(boxText(Box::Password), owner, id);
+    } catch (const VaultError&) {
+        return; // no file open: nothing to compare with
+    }
+    if (inUse)
+        notice(Text(TextId::PasswordInUse), 2);
 }
 
 void EditForm::Texts_KeyPress(int) {
