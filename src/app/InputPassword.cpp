@@ -2,11 +2,16 @@
 
 #include "AppServices.h"
 #include "Artwork.h"
+#include "Funzioni.h"
+#include "GeneratorButton.h"
 #include "MainApi.h"
+#include "PasswordStrength.h"
 #include "Prompts.h"
 #include "Settings.h"
 #include "SharedForm.h"
+#include "StrengthBar.h"
 #include "TextCatalog.h"
+#include "ToolIcons.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -16,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 InputPassword::InputPassword(MainApi& main, QWidget* owner) : QDialog(owner), main_(main) {
@@ -51,6 +57,16 @@ InputPassword::InputPassword(MainApi& main, QWidget* owner) : QDialog(owner), ma
     verdana.setPointSizeF(10);
     Text_LogIn->setFont(verdana);
     Text_LogIn->installEventFilter(this);
+    connect(Text_LogIn, &QLineEdit::textChanged, this, &InputPassword::Text_LogIn_Change);
+
+    Command_Mask = new QToolButton(this);
+    Command_Mask->setObjectName(QStringLiteral("Command_Mask"));
+    Command_Mask->setIcon(ToolIcons::mask());
+    Command_Mask->setToolTip(QStringLiteral("Mask/unmask the code during typing"));
+    connect(Command_Mask, &QToolButton::clicked, this, &InputPassword::Command_Mask_Click);
+    Command_GeneneratePassword = new GeneratorButton(main_.services(), Text_LogIn, this);
+    ARProgressBar_password = new StrengthBar(this);
+    ARProgressBar_password->setFixedHeight(4);
 
     Command_OK = new QPushButton(QStringLiteral("Confirm your code"), this);
     Command_OK->setObjectName(QStringLiteral("Command_OK"));
@@ -87,7 +103,14 @@ InputPassword::InputPassword(MainApi& main, QWidget* owner) : QDialog(owner), ma
     buttons->addWidget(Command_Cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(head);
-    layout->addWidget(Text_LogIn);
+    // The strength bar runs along the password box's lower edge, the buttons beside the box.
+    auto* entry = new QGridLayout;
+    entry->setVerticalSpacing(0);
+    entry->addWidget(Text_LogIn, 0, 0);
+    entry->addWidget(ARProgressBar_password, 1, 0);
+    entry->addWidget(Command_Mask, 0, 1);
+    entry->addWidget(Command_GeneneratePassword, 0, 2);
+    layout->addLayout(entry);
     layout->addLayout(pictures);
     layout->addLayout(buttons);
     setMinimumWidth(460);
@@ -96,6 +119,7 @@ InputPassword::InputPassword(MainApi& main, QWidget* owner) : QDialog(owner), ma
     const QString language = main_.services().prefs.LanguageUsed();
     languageCatalog().SelectLanguage(language);
     languageCatalog().ApplyTexts(QStringLiteral("Vantrel"), this, language);
+    Command_GeneneratePassword->fillLengths();
     Text_LogIn->setFocus();
 }
 
@@ -179,6 +203,22 @@ void InputPassword::Command_Cancel_Click() {
     close();
 }
 
+void InputPassword::Command_Mask_Click() {
+    // Only for as long as the dialog shows: it opens masked every time.
+    if (Text_LogIn->echoMode() == QLineEdit::Password)
+        Text_LogIn->setEchoMode(QLineEdit::Normal);
+    else
+        Text_LogIn->setEchoMode(QLineEdit::Password);
+    Text_LogIn->setFocus();
+}
+
+void InputPassword::Text_LogIn_Change() {
+    const QString text = Text_LogIn->text();
+    ARProgressBar_password->rate(text);
+    Text_LogIn->setToolTip(Text(TextId::StrengthLabel) + QString::number(PasswordBits(text)) +
+                           Text(TextId::StrengthBitsOf) + QStringLiteral("128") + Text(TextId::StrengthBits));
+}
+
 int InputPassword::visibleSlot() const {
     for (size_t i = 0; i < Image_confusion.size(); ++i) {
         if (!Image_confusion[i]->isHidden())
@@ -201,6 +241,8 @@ void InputPassword::shufflePictures() {
 }
 
 bool InputPassword::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text_LogIn && event->type() == QEvent::FocusIn)
+        SelectActiveText();
     if (watched == Text_LogIn && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

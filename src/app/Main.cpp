@@ -6,6 +6,7 @@
 #include "FileLifecycle.h"
 #include "Form_about.h"
 #include "Funzioni.h"
+#include "GenerateCommands.h"
 #include "InactivityLock.h"
 #include "KW_Inactivity.h"
 #include "Menus.h"
@@ -110,6 +111,10 @@ void Main::run(MenuCommand command, bool checked) {
     case C::SupportWeb:
         OpenLink(services_.links, QStringLiteral("http://") + Product::forumAddress());
         return;
+    case C::GeneratePassword:
+        return menu_generate_password(services_);
+    case C::GenerateTrain:
+        return menu_generate_train(services_, this);
     case C::About:
         (new Form_about(this, services_.prefs.LanguageUsed(), services_.links))->show();
         return;

@@ -7,14 +7,17 @@
 #include "EditForm.h"
 #include "FieldSets.h"
 #include "FileLifecycle.h"
+#include "GeneratorButton.h"
 #include "InputPassword.h"
 #include "Main.h"
 #include "Menus.h"
 #include "Product.h"
 #include "RecentFiles.h"
+#include "StrengthBar.h"
 #include "TestServices.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -402,12 +405,69 @@ private slots:
         QCOMPARE(textsChangedBy(catalog, "English", &m), QStringList());
         f.makeVault("a.qx", "secret1");
         m.files().OpenGivenFile(f.path("a.qx"));
-        // The mask, generator and strength controls arrive with the password tools.
-        QStringList missing = missingControls(catalog, "English", m.inputPassword());
-        missing.sort();
-        QCOMPARE(missing,
-                 QStringList({"ARProgressBar_password", "Command_GeneneratePassword", "Command_Mask"}));
+        QCOMPARE(missingControls(catalog, "English", m.inputPassword()), QStringList());
         QCOMPARE(textsChangedBy(catalog, "English", m.inputPassword()), QStringList());
+    }
+
+    // The master password box: rated with its bits as it changes, masked at every opening
+    // whatever the edit forms chose, shown and hidden by the mask button only while it shows.
+    void masterPasswordBoxTools() {
+        MainRun f;
+        f.prefs.setHiddenChar({}); // the edit forms show passwords in clear
+        f.makeVault("a.qx", "secret1");
+        Main& m = f.start();
+        m.files().OpenGivenFile(f.path("a.qx"));
+        InputPassword* dialog = m.inputPassword();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        auto* box = dialog->findChild<QLineEdit*>("Text_LogIn");
+        auto* bar = dialog->findChild<StrengthBar*>("ARProgressBar_password");
+        auto* mask = dialog->findChild<QToolButton*>("Command_Mask");
+        auto* generator = dialog->findChild<GeneratorButton*>("Command_GeneneratePassword");
+        QVERIFY(bar && mask && generator);
+        QCOMPARE(box->echoMode(), QLineEdit::Password);
+        auto tip = [](int bits) {
+            return Text(TextId::StrengthLabel) + QString::number(bits) + Text(TextId::StrengthBitsOf) +
+                   "128" + Text(TextId::StrengthBits);
+        };
+
+        QTest::keyClicks(box, "abc");
+        QCOMPARE(bar->value(), 18);
+        QCOMPARE(box->toolTip(), tip(24));
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(box, Qt::Key_Backspace);
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(box->toolTip(), tip(0));
+
+        for (QLineEdit::EchoMode expected : {QLineEdit::Normal, QLineEdit::Password}) {
+            mask->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(mask, Qt::Key_Space);
+            QCOMPARE(box->echoMode(), expected);
+            QCOMPARE(QApplication::focusWidget(), box);
+        }
+        QCOMPARE(f.ini.read({}, "Preferences", "HiddenChar"), QString()); // never stored here
+
+        generator->click();
+        QCOMPARE(box->text().size(), 10);
+        QCOMPARE(box->toolTip(), tip(80));
+        generator->menu()->actions().last()->trigger();
+        QCOMPARE(box->text().size(), 100);
+        QCOMPARE(bar->value(), 100);
+        mask->setFocus();
+        box->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(box->selectedText(), box->text());
+        QVERIFY(m.inputPassword()); // nothing was confirmed
+    }
+
+    void generateCommandsFillTheClipboard() {
+        MainRun f;
+        f.startWithOpenVault();
+        f.trigger(MenuCommand::GeneratePassword);
+        QCOMPARE(QGuiApplication::clipboard()->text().size(), 10);
+        f.prompts.answerInput("3");
+        f.prompts.answerInput("4");
+        f.trigger(MenuCommand::GenerateTrain);
+        QCOMPARE(QGuiApplication::clipboard()->text().size(), 3 * 6);
+        QCOMPARE(f.shown(), QStringList({Text(TextId::BatchIntro), Text(TextId::BatchCopied)}));
     }
 
     void openFormsAreStoredBeforeTheFileIsSaved() {
