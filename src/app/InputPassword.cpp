@@ -5,6 +5,7 @@
 #include "Funzioni.h"
 #include "GeneratorButton.h"
 #include "MainApi.h"
+#include "PasswordMask.h"
 #include "PasswordStrength.h"
 #include "Prompts.h"
 #include "Settings.h"
@@ -50,8 +51,7 @@ InputPassword::InputPassword(MainApi& main, QWidget* owner) : QDialog(owner), ma
 
     Text_LogIn = new QLineEdit(this);
     Text_LogIn->setObjectName(QStringLiteral("Text_LogIn"));
-    Text_LogIn->setEchoMode(QLineEdit::Password);
-    Text_LogIn->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 35; }")); // '#'
+    applyPasswordMask(Text_LogIn, QStringLiteral("#"));
     Text_LogIn->setToolTip(QStringLiteral("Type here your secret code"));
     QFont verdana(QStringLiteral("Verdana"));
     verdana.setPointSizeF(10);
@@ -205,10 +205,8 @@ void InputPassword::Command_Cancel_Click() {
 
 void InputPassword::Command_Mask_Click() {
     // Only for as long as the dialog shows: it opens masked every time.
-    if (Text_LogIn->echoMode() == QLineEdit::Password)
-        Text_LogIn->setEchoMode(QLineEdit::Normal);
-    else
-        Text_LogIn->setEchoMode(QLineEdit::Password);
+    const bool masked = Text_LogIn->echoMode() == QLineEdit::Password;
+    applyPasswordMask(Text_LogIn, masked ? QString() : QStringLiteral("#"));
     Text_LogIn->setFocus();
 }
 

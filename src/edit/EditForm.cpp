@@ -9,6 +9,7 @@
 #include "Funzioni.h"
 #include "GeneratorButton.h"
 #include "MainApi.h"
+#include "PasswordMask.h"
 #include "Prompts.h"
 #include "Settings.h"
 #include "SharedForm.h"
@@ -292,15 +293,7 @@ void EditForm::setBoxText(int index, const QString& text) {
 
 void EditForm::setPasswordMask(const QString& mask) {
     mask_ = mask;
-    auto* box = qobject_cast<QLineEdit*>(texts_.value(Box::Password));
-    if (mask.isEmpty()) {
-        box->setEchoMode(QLineEdit::Normal);
-        box->setStyleSheet({});
-        return;
-    }
-    box->setEchoMode(QLineEdit::Password);
-    box->setStyleSheet(
-        QStringLiteral("QLineEdit { lineedit-password-character: %1; }").arg(mask.toUcs4().value(0)));
+    applyPasswordMask(qobject_cast<QLineEdit*>(texts_.value(Box::Password)), mask);
 }
 
 bool EditForm::Populate(int AccountID, bool IgnoreID) {

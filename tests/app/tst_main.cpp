@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSettings>
@@ -43,6 +44,7 @@ struct MainRun : TestServices {
         paths.executablePath = dir.filePath("vantrel");
         paths.languageFile = QStringLiteral(VANTREL_LAN_FILE);
         paths.settingsFile = iniPath;
+        paths.skinFile = QFileInfo(paths.languageFile).dir().filePath("winaqua.skn");
         main = std::make_unique<Main>(services, paths);
         main->setQuitHandler([this] { ++quits; });
         main->Form_Load();
@@ -432,6 +434,7 @@ private slots:
 
         QTest::keyClicks(box, "abc");
         QCOMPARE(bar->value(), 18);
+        QCOMPARE(box->displayText(), "###"); // under the skin too
         QCOMPARE(box->toolTip(), tip(24));
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(box, Qt::Key_Backspace);

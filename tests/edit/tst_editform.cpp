@@ -328,6 +328,7 @@ private slots:
     }
 
     void hiddenCharCarriesToLaterFormsAndRestarts() {
+        fx->main.window.setStyleSheet(QStringLiteral("QLabel { color: navy; }")); // a skinned main window
         EditForm* first = fx->newForm(Banks);
         QVERIFY(!masked(first)); // nothing stored: in clear
         QTest::mouseDClick(first->Texts(1), Qt::LeftButton);
@@ -336,6 +337,8 @@ private slots:
 
         EditForm* second = fx->newForm(Pins);
         QVERIFY(masked(second));
+        second->setBoxText(1, QStringLiteral("pw"));
+        QCOMPARE(qobject_cast<QLineEdit*>(second->Texts(1))->displayText(), QStringLiteral("##"));
         QTest::mouseDClick(second->Texts(1), Qt::LeftButton);
         QVERIFY(!masked(second));
         QVERIFY(masked(first)); // an open form keeps its own
