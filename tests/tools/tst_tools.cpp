@@ -15,17 +15,6 @@
 #include <QMenu>
 #include <QTest>
 
-namespace {
-
-QStringList entryIds(const QMenu* menu) {
-    QStringList ids;
-    for (const QAction* action : menu->actions())
-        ids << action->data().toString();
-    return ids;
-}
-
-} // namespace
-
 class TestTools : public QObject {
     Q_OBJECT
     Clipboard clipboard;
@@ -91,13 +80,11 @@ private slots:
 
         QVERIFY(button->text().isEmpty() && !button->icon().isNull());
         QCOMPARE(button->popupMode(), QToolButton::MenuButtonPopup);
-        QCOMPARE(entryIds(button->menu()),
-                 QStringList({"ID:10", "ID:15", "ID:20", "ID:30", "ID:50", "ID:100"}));
-        QStringList captions;
+        QStringList entries;
         for (const QAction* action : button->menu()->actions())
-            captions << action->text();
-        QCOMPARE(captions, QStringList({T(TextId::Length10), T(TextId::Length15), T(TextId::Length20),
-                                        T(TextId::Length30), T(TextId::Length50), T(TextId::Length100)}));
+            entries << action->data().toString() + ' ' + action->text();
+        QCOMPARE(entries, QStringList({"ID:10 T651", "ID:15 T652", "ID:20 T653", "ID:30 T654", "ID:50 T655",
+                                       "ID:100 T656"}));
 
         const std::pair<QAction*, int> ways[] = {
             {nullptr, 10}, {button->menu()->actions().last(), 100}, {button->menu()->actions().at(1), 15}};
@@ -186,14 +173,11 @@ private slots:
         }
         QCOMPARE(f.shown(), QStringList({T(TextId::BatchIntro), T(TextId::BatchCopied)}));
         QVERIFY(clipboard.holdsSecretHint());
-        const QString text = clipboard.text();
-        QCOMPARE(text.size(), passwords * (width + 2));
-        const QStringList lines = text.split(QStringLiteral("\r\n"));
+        const QStringList lines = clipboard.text().split(QStringLiteral("\r\n"));
         QCOMPARE(lines.size(), passwords + 1);
         QCOMPARE(lines.last(), QString()); // every line ends with CR LF, the last one too
         for (qsizetype i = 0; i + 1 < lines.size(); ++i)
             QCOMPARE(lines[i].size(), width);
-        QCOMPARE(QSet<QString>(lines.begin(), lines.end()).size(), passwords + 1); // all different
     }
 };
 
