@@ -60,6 +60,10 @@ SharedForm::~SharedForm() {
     delete notice_.data();
 }
 
+void SharedForm::setAnchor(QWidget* window) {
+    anchor_ = window;
+}
+
 void SharedForm::ShowPopUpMessage(const QString& Message, int Secs, int KindMessage) {
     if (KindMessage != 0 && KindMessage != 2)
         return;

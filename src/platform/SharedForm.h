@@ -19,7 +19,7 @@ public:
 
     // Notices show at this window's bottom-right corner while it is on screen, otherwise at the
     // screen's.
-    void setAnchor(QWidget* window) { anchor_ = window; }
+    void setAnchor(QWidget* window);
 
     // Shows Message for Secs seconds in a frameless notice that does not take the focus, and
     // returns at once. Kinds 0 and 2 look the same; other kinds show nothing. One notice shows at
