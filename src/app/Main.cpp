@@ -160,7 +160,11 @@ void Main::applySkin() {
 bool Main::ExitRoutine(bool SaveWithoutAsking) {
     if (!commands_->closeAllForms())
         return false; // a form kept changes it could not store
-    if (!files_->SavePrompt(SaveWithoutAsking) &&
+    const FileLifecycle::Outcome saved = files_->offerToSave(SaveWithoutAsking);
+    if (saved == FileLifecycle::Outcome::Cancelled)
+        return false;
+    // Exiting now would lose the changes: the safe answer (stay) is the default.
+    if (saved == FileLifecycle::Outcome::SaveFailed &&
         !services_.prompts.askYesNo(this, Text(TextId::ExitAnywayPrompt), Text(TextId::SaveFailedTitle)))
         return false; // stay, with the file still open and its changes in memory
     browser_->SaveColumnLayout();

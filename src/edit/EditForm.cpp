@@ -446,13 +446,14 @@ void EditForm::Command_cancel_Click() {
 }
 
 void EditForm::closeEvent(QCloseEvent* event) {
-    if (formChanged_ &&
-        main_.services().prompts.askYesNo(this, Text(TextId::FormUnsavedPrompt),
-                                          Text(TextId::FormUnsavedTitle)) &&
-        !Save(true)) {
-        // The user wanted the changes kept and they could not be stored: closing would lose them.
-        event->ignore();
-        return;
+    if (formChanged_) {
+        const Prompts::Answer answer = main_.services().prompts.askSaveChanges(
+            this, Text(TextId::FormUnsavedPrompt), Text(TextId::FormUnsavedTitle));
+        // Cancelled, or the changes the user wanted kept could not be stored: closing would lose them.
+        if (answer == Prompts::Answer::Cancel || (answer == Prompts::Answer::Yes && !Save(true))) {
+            event->ignore();
+            return;
+        }
     }
     event->accept();
     if (loaded_) {

@@ -470,6 +470,52 @@ private slots:
         QCOMPARE(f.shown(), QStringList({Text(TextId::BatchIntro), Text(TextId::BatchCopied)}));
     }
 
+    // Esc at "save the changes?" takes nothing away: the file stays open with its changes, the
+    // program runs on, and no other file is offered.
+    void cancellingTheSaveQuestionKeepsEverything_data() {
+        QTest::addColumn<int>("command");
+        QTest::newRow("close") << int(MenuCommand::Close);
+        QTest::newRow("exit") << int(MenuCommand::Exit);
+        QTest::newRow("open") << int(MenuCommand::Open);
+    }
+
+    void cancellingTheSaveQuestionKeepsEverything() {
+        QFETCH(int, command);
+        MainRun f;
+        f.makeVault("b.qx", "secret2");
+        Main& m = f.startWithOpenVault();
+        f.addUnsavedAccount("unsaved");
+        f.files.choose(f.path("b.qx"));
+        f.prompts.answerCancel();
+        f.trigger(MenuCommand(command));
+        QCOMPARE(f.prompts.asked.last().kind, ScriptedPrompts::Asked::SaveChanges);
+        QCOMPARE(f.engine().CurrentFilePath(), f.path("a.qx"));
+        QCOMPARE(f.engine().AccountCount(), 1);
+        QVERIFY(m.isModified());
+        QCOMPARE(f.quits, 0);
+        QVERIFY(!m.inputPassword());
+    }
+
+    // New closes the open forms first, each with its own question; Esc there stops New.
+    void newClosesTheFormsFirst() {
+        MainRun f;
+        Main& m = f.startWithOpenVault();
+        f.trigger(MenuCommand::NewBank);
+        QTest::keyClicks(m.commands().openForm(Banks)->Texts(Box::AccountName), "joe");
+        f.files.choose(f.path("new.qx"));
+        f.prompts.answerCancel();
+        f.trigger(MenuCommand::New);
+        QCOMPARE(f.prompts.last(), Text(TextId::FormUnsavedTitle) + ": " + Text(TextId::FormUnsavedPrompt));
+        QVERIFY(m.commands().openForm(Banks));
+        QVERIFY(!m.inputPassword());
+
+        f.files.choose(f.path("new.qx"));
+        f.prompts.answerNo(); // the typing goes, and so does the form
+        f.trigger(MenuCommand::New);
+        QVERIFY(!m.commands().openForm(Banks));
+        QVERIFY(m.inputPassword() && m.inputPassword()->NewFile());
+    }
+
     void openFormsAreStoredBeforeTheFileIsSaved() {
         MainRun f;
         Main& m = f.startWithOpenVault();

@@ -257,6 +257,11 @@ private slots:
     void cancelAsksAboutChanges() {
         EditForm* form = fx->newForm(Misc);
         QTest::keyClicks(form->Texts(0), QStringLiteral("joe"));
+        fx->prompts.answerCancel(); // Esc at the question: the form stays as it was
+        QVERIFY(!form->close());
+        QCOMPARE(fx->commands.openForm(Misc), form);
+        QCOMPARE(form->boxText(0), "joe");
+        QVERIFY(form->FormChanged());
         fx->prompts.answerYes();
         form->Command_cancel()->click();
         QCOMPARE(fx->prompts.last(), T(TextId::FormUnsavedTitle) + ": " + T(TextId::FormUnsavedPrompt));

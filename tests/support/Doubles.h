@@ -37,20 +37,25 @@ private:
 class ScriptedPrompts final : public Prompts {
 public:
     struct Asked {
-        enum Kind { YesNo, Alert, Input } kind;
+        enum Kind { YesNo, SaveChanges, Alert, Input } kind;
         QString prompt;
         QString title;
         QString initial; // an input box's proposed answer
     };
-    void answerYes() { yesNo_.append(true); }
-    void answerNo() { yesNo_.append(false); }
+    void answerYes() { yesNo_.append(Answer::Yes); }
+    void answerNo() { yesNo_.append(Answer::No); }
+    void answerCancel() { yesNo_.append(Answer::Cancel); } // Esc or the close box
     void answerInput(const QString& text) { inputs_.append({Reply::Typed, text}); }
     void acceptProposed() { inputs_.append({Reply::Proposed, QString()}); } // OK on what the box offers
     void cancelInput() { inputs_.append({Reply::Cancel, QString()}); }
 
     bool askYesNo(QWidget*, const QString& prompt, const QString& title) override {
         asked.append({Asked::YesNo, prompt, title, QString()});
-        return !yesNo_.isEmpty() && yesNo_.takeFirst();
+        return !yesNo_.isEmpty() && yesNo_.takeFirst() == Answer::Yes;
+    }
+    Answer askSaveChanges(QWidget*, const QString& prompt, const QString& title) override {
+        asked.append({Asked::SaveChanges, prompt, title, QString()});
+        return yesNo_.isEmpty() ? Answer::No : yesNo_.takeFirst();
     }
     void alert(QWidget*, const QString& message, const QString& title) override {
         asked.append({Asked::Alert, message, title, QString()});
@@ -81,7 +86,7 @@ public:
 
 private:
     enum class Reply { Typed, Proposed, Cancel };
-    QList<bool> yesNo_;
+    QList<Answer> yesNo_;
     QList<std::pair<Reply, QString>> inputs_;
 };
 
