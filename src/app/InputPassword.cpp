@@ -13,6 +13,7 @@
 #include "StrengthBar.h"
 #include "TextCatalog.h"
 #include "ToolIcons.h"
+#include "VaultProbe.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -171,6 +172,13 @@ void InputPassword::Command_OK_Click() {
         succeed(p);
         return;
     }
+    // Say what is wrong with the file itself before blaming the password, and never hand the
+    // engine something that is not a file (a pipe would keep it waiting).
+    const VaultFileKind kind = probeVaultFile(qxFile_);
+    if (kind == VaultFileKind::Missing)
+        return fail(Text(TextId::FileMissing));
+    if (kind == VaultFileKind::NotAFile || kind == VaultFileKind::NotAVault)
+        return fail(Text(TextId::NotAVaultFile));
     bool opened = false;
     try {
         opened = main_.services().engine().OpenFile(qxFile_, p);

@@ -176,7 +176,9 @@
     X(ExitAnywayPrompt, 931)                                                                                 \
     X(SaveFailedTitle, 932)                                                                                  \
     X(CreateFailed, 933)                                                                                     \
-    X(FormStaysOpen, 934)
+    X(FormStaysOpen, 934)                                                                                    \
+    X(NotAVaultFile, 970)                                                                                    \
+    X(FileMissing, 971)
 
 enum class TextId : int {
 #define VANTREL_TEXT_ID(name, value) name = value,
