@@ -26,6 +26,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace {
+QString newFileAdvice() {
+    return Text(TextId::NewFileIntro) + QStringLiteral("\r\n") + Text(TextId::NewFileChooseMaster) +
+           QStringLiteral("\r\n");
+}
+} // namespace
+
 InputPassword::InputPassword(MainApi& main, QWidget* owner) : QDialog(owner), main_(main) {
     setObjectName(QStringLiteral("InputPassword"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -134,9 +141,7 @@ void InputPassword::set_QXFile(const QString& QX_File, bool New_QXFile) {
 void InputPassword::StartUI() {
     if (!newFile_)
         return;
-    main_.services().notices.ShowPopUpMessage(Text(TextId::NewFileIntro) + QStringLiteral("\r\n") +
-                                                  Text(TextId::NewFileChooseMaster) + QStringLiteral("\r\n"),
-                                              50, 0);
+    main_.services().notices.ShowPopUpMessage(newFileAdvice(), 50, 0);
     try {
         main_.services().engine().Pause(500);
     } catch (const VaultError&) {
@@ -205,6 +210,15 @@ void InputPassword::succeed(const QString&) {
     main_.services().prefs.setLastOpen(qxFile_);
     Text_LogIn->clear();
     close();
+}
+
+void InputPassword::hideEvent(QHideEvent* event) {
+    // The dialog's own notices ("type it again" and the new-file advice) no longer apply.
+    SharedForm& notices = main_.services().notices;
+    notices.hideMessage(Text(TextId::MasterTypeAgain));
+    notices.hideMessage(Text(TextId::RememberMaster));
+    notices.hideMessage(newFileAdvice());
+    QDialog::hideEvent(event);
 }
 
 void InputPassword::Command_Cancel_Click() {

@@ -33,6 +33,7 @@ public:
     void Command_Mask_Click();
 
 protected:
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -190,6 +190,7 @@ private slots:
         QCOMPARE(f.engine().IsOpen(), created);
         QCOMPARE(QFile::exists(f.path("new.qx")), created);
         if (created) {
+            QVERIFY(f.notices.visibleMessages().isEmpty()); // "type it again" went with the dialog
             QCOMPARE(f.prefs.LastOpen(), f.path("new.qx"));
             QCOMPARE(f.accountsOnDisk("new.qx", "abcde"), 0);
         }
