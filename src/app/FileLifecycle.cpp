@@ -77,6 +77,7 @@ void FileLifecycle::OpenGivenFile(const QString& path) {
 QString FileLifecycle::askForVaultPath(bool save) {
     cmnDlg dialog(services().fileDialogs);
     dialog.CancelError = false;
+    dialog.Owner = &window_;
     dialog.DialogTitle = save ? QStringLiteral("New Vantrel file") : QStringLiteral("Open Vantrel file");
     dialog.FileName = kAnyVault;
     dialog.InitDir = cmnDlg::initialFolder(services().prefs.LastFolder());

@@ -178,7 +178,8 @@
     X(CreateFailed, 933)                                                                                     \
     X(FormStaysOpen, 934)                                                                                    \
     X(NotAVaultFile, 970)                                                                                    \
-    X(FileMissing, 971)
+    X(FileMissing, 971)                                                                                      \
+    X(DeleteFailed, 972)
 
 enum class TextId : int {
 #define VANTREL_TEXT_ID(name, value) name = value,

@@ -7,6 +7,7 @@
 #include "EditForm.h"
 #include "FieldSets.h"
 #include "FileLifecycle.h"
+#include "Form_about.h"
 #include "GeneratorButton.h"
 #include "InputPassword.h"
 #include "Main.h"
@@ -22,6 +23,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSettings>
 #include <QTest>
 
@@ -230,6 +232,7 @@ private slots:
         f.files.cancel();
         f.trigger(MenuCommand::Open);
         QCOMPARE(f.files.requests.last().title, u"Open Vantrel file");
+        QCOMPARE(f.files.requests.last().owner, &m); // it stays above the window
         QVERIFY(f.engine().IsOpen());
 
         f.files.choose(f.path("b.qx"));
@@ -361,8 +364,9 @@ private slots:
             m.add_LastUsed(f.path("a.QX")); // the same file in other case: no change, order kept
             QCOMPARE(m.recentFiles().History(), expected);
 
-            // A click on an entry closes the open file and offers the chosen one.
-            entries[2]->trigger();
+            // A click on an entry closes the open file and offers the chosen one. (The list was
+            // rebuilt: its entries are new ones.)
+            m.recentFiles().entries()[2]->trigger();
             QVERIFY(!f.engine().IsOpen());
             QCOMPARE(m.inputPassword()->QXFile(), f.path("A.qx"));
             m.inputPassword()->Command_Cancel_Click();
@@ -515,6 +519,17 @@ private slots:
         f.trigger(MenuCommand::New);
         QVERIFY(!m.commands().openForm(Banks));
         QVERIFY(m.inputPassword() && m.inputPassword()->NewFile());
+    }
+
+    void aboutBoxOpensOnce() {
+        MainRun f;
+        Main& m = f.start();
+        f.trigger(MenuCommand::About);
+        f.trigger(MenuCommand::About);
+        const QList<Form_about*> boxes = m.findChildren<Form_about*>();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0]->isVisible());
+        QCOMPARE(boxes[0]->findChild<QPushButton*>("Command_OK")->text(), u"OK"); // from the language file
     }
 
     void openFormsAreStoredBeforeTheFileIsSaved() {
