@@ -117,6 +117,21 @@ QString generalDate(double date) {
     return moment.time() == QTime(0, 0) ? day : day + QLatin1Char(' ') + time;
 }
 
+// The width a one-line box needs to show its usual content whole: a card number of 19 characters,
+// the full date, or a few words elsewhere.
+int boxWidthFor(const QLineEdit* line, const FieldBox& box) {
+    const QFontMetrics metrics(line->font());
+    const int padding = 16; // frame and text margins
+    QString sample(16, QLatin1Char('x'));
+    if (box.field == &AccountRecord::CardNumber)
+        sample = QStringLiteral("0000 0000 0000 0000 000"); // up to 19 digits, in groups
+    else if (box.textIndex == Box::RecordDate)
+        sample = generalDate(46387.999988) + QStringLiteral("  "); // 31 December 2026, 23:59:59
+    else if (box.textIndex == Box::Identifier)
+        sample = QStringLiteral("0000000000");
+    return metrics.horizontalAdvance(sample) + padding;
+}
+
 } // namespace
 
 EditForm::EditForm(int category, MainApi& main, QWidget* parent)
@@ -173,6 +188,7 @@ void EditForm::buildUi() {
         } else {
             auto* line = new QLineEdit;
             line->setMaxLength(std::numeric_limits<int>::max()); // no limit of our own
+            line->setMinimumWidth(boxWidthFor(line, box));
             if (box.kind == BoxKind::ReadOnly) {
                 line->setReadOnly(true);
                 line->setEnabled(false);
@@ -209,7 +225,7 @@ void EditForm::buildUi() {
         ->setToolTip(QStringLiteral("Type here a brief description for localizing this account"));
     texts_.value(Box::Password)->setToolTip(QStringLiteral("Double click to show/hide the password"));
     if (QWidget* id = texts_.value(Box::Identifier))
-        id->setMaximumWidth(80);
+        id->setMaximumWidth(qMax(80, id->minimumWidth()));
 
     // Common tab: strength bar above the password, generator right of it, expiration beside.
     QGridLayout* common = grids.value(FormTab::Common);
@@ -254,7 +270,6 @@ void EditForm::buildUi() {
         if (!stretches)
             grid->setRowStretch(grid->rowCount(), 1);
     }
-    resize(460, 255);
 }
 
 void EditForm::Form_Load() {
@@ -266,6 +281,8 @@ void EditForm::Form_Load() {
     generator_->fillLengths();
     setPasswordMask(services.prefs.HiddenChar());
     formChanged_ = false;
+    // Sized from its contents, once the language's captions are on it.
+    adjustSize();
 }
 
 QList<int> EditForm::textIndexes() const {

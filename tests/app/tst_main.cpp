@@ -5,6 +5,7 @@
 #include "Browser.h"
 #include "CatalogChecks.h"
 #include "EditForm.h"
+#include "ExplorerBar.h"
 #include "FieldSets.h"
 #include "FileLifecycle.h"
 #include "Form_about.h"
@@ -519,6 +520,22 @@ private slots:
         f.trigger(MenuCommand::New);
         QVERIFY(!m.commands().openForm(Banks));
         QVERIFY(m.inputPassword() && m.inputPassword()->NewFile());
+    }
+
+    // The category bar fits its captions, counts included, in every language.
+    void categoryBarFitsInEveryLanguage() {
+        for (const char* language : {"English", "Italian", "German"}) {
+            MainRun f;
+            f.prefs.setLanguageUsed(language);
+            f.makeVault("a.qx", "secret1");
+            Main& m = f.start();
+            m.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&m));
+            m.files().OpenGivenFile(f.path("a.qx")); // the counts come while the window shows
+            f.enterPassword("secret1");
+            QApplication::processEvents();
+            QTRY_COMPARE(clippedControls(m.browser().explorerBar().viewport()).join(", "), QString());
+        }
     }
 
     void aboutBoxOpensOnce() {

@@ -151,6 +151,25 @@ private slots:
         }
     }
 
+    // Every caption and every box fits, on every tab of every form, in every language.
+    void formsFitTheirTextsInEveryLanguage() {
+        InitLanguage(VANTREL_LAN_FILE);
+        const TextCatalog& catalog = languageCatalog();
+        for (qint16 l = 1; l <= catalog.LanguageCount(); ++l) {
+            fx->prefs.setLanguageUsed(catalog.LanguageName(l));
+            for (int c = 0; c < CategoryCountTotal; ++c) {
+                EditForm* form = fx->newForm(c);
+                QVERIFY(QTest::qWaitForWindowExposed(form));
+                for (int tab = 0; tab < 3; ++tab) {
+                    form->SmartTab_Pwd()->setCurrentIndex(tab);
+                    QCOMPARE(clippedControls(form).join(", "), QString());
+                }
+                QVERIFY(form->close());
+            }
+        }
+        useTestTexts();
+    }
+
     // The account name is trimmed; on Files and Serials the file or software name (box 14),
     // trimmed, stands in for a missing one. Without a name nothing is stored and the form stays.
     void nameRules_data() {
