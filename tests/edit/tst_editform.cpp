@@ -6,7 +6,11 @@
 #include "StrengthBar.h"
 
 #include <QAbstractButton>
+#include <QCalendarWidget>
 #include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,6 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -168,6 +173,29 @@ private slots:
             }
         }
         useTestTexts();
+    }
+
+    // The expiry picker's calendar shows all six weeks of a month, the last one whole.
+    void calendarShowsItsLastRow() {
+        QFile skin(QFileInfo(VANTREL_LAN_FILE).dir().filePath("winaqua.skn")); // as the main window wears it
+        QVERIFY(skin.open(QIODevice::ReadOnly));
+        fx->main.window.setStyleSheet(QString::fromUtf8(skin.readAll()));
+        EditForm* form = fx->newForm(Banks);
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        DatePicker* picker = form->DTPicker_ExpirationPwd();
+        picker->setValue(46100.0); // March 2026: six week rows
+        QDateTimeEdit* edit = picker->dateEdit();
+        QTest::mouseClick(edit, Qt::LeftButton, {},
+                          QPoint(edit->width() - 6, edit->height() / 2)); // the arrow
+        QCalendarWidget* calendar = picker->dateEdit()->calendarWidget();
+        QTRY_VERIFY(calendar->isVisible());
+        auto* days = calendar->findChild<QTableView*>();
+        const int last = days->model()->rowCount() - 1;
+        const int bottom = days->rowViewportPosition(last) + days->rowHeight(last);
+        QWidget* popup = calendar->window();
+        QVERIFY(bottom <= days->viewport()->height());
+        QVERIFY(days->viewport()->mapTo(popup, QPoint(0, bottom)).y() <= popup->height());
+        calendar->window()->close();
     }
 
     // The account name is trimmed; on Files and Serials the file or software name (box 14),
