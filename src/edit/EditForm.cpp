@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDateTimeEdit>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,6 +26,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -130,6 +132,34 @@ int boxWidthFor(const QLineEdit* line, const FieldBox& box) {
     else if (box.textIndex == Box::Identifier)
         sample = QStringLiteral("0000000000");
     return metrics.horizontalAdvance(sample) + padding;
+}
+
+// The widgets of a grid that take the focus, as a reader meets them: by row, then by column.
+QList<QWidget*> inReadingOrder(QGridLayout* grid) {
+    struct Placed {
+        int row, column;
+        QWidget* widget;
+    };
+    std::vector<Placed> placed;
+    for (int i = 0; i < grid->count(); ++i) {
+        QWidget* w = grid->itemAt(i)->widget();
+        if (!w || !(qobject_cast<DatePicker*>(w) || (w->focusPolicy() & Qt::TabFocus)))
+            continue;
+        int row = 0, column = 0, rows = 0, columns = 0;
+        grid->getItemPosition(i, &row, &column, &rows, &columns);
+        placed.push_back({row, column, w});
+    }
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
+        return a.row != b.row ? a.row < b.row : a.column < b.column;
+    });
+    QList<QWidget*> order;
+    for (const Placed& p : placed) {
+        if (auto* picker = qobject_cast<DatePicker*>(p.widget))
+            order << picker->checkBox() << picker->dateEdit(); // its box first, then its date
+        else
+            order << p.widget;
+    }
+    return order;
 }
 
 } // namespace
@@ -270,6 +300,23 @@ void EditForm::buildUi() {
         if (!stretches)
             grid->setRowStretch(grid->rowCount(), 1);
     }
+
+    // Tab goes through each tab page as it reads, top to bottom and left to right, then to the
+    // next page; the form opens in its first box; Esc closes it (with its question) and Ctrl+S
+    // or Ctrl+Enter saves from any box.
+    QWidget* previous = nullptr;
+    for (FormTab tab : {FormTab::Common, FormTab::Specific, FormTab::Advanced}) {
+        for (QWidget* next : inReadingOrder(grids.value(tab))) {
+            if (previous)
+                setTabOrder(previous, next);
+            previous = next;
+        }
+    }
+    texts_.value(Box::Description)->setFocus();
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+    for (const QKeySequence& keys :
+         {QKeySequence(QKeySequence::Save), QKeySequence(Qt::CTRL | Qt::Key_Return)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &EditForm::Command_ok_Click);
 }
 
 void EditForm::Form_Load() {
