@@ -53,7 +53,8 @@ Find::Find(MainApi& main, QWidget* owner) : QDialog(owner), main_(main) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(head);
     layout->addLayout(buttons);
-    setMinimumWidth(380);
+    layout->setSizeConstraint(QLayout::SetFixedSize); // a small box: nothing to gain from resizing it
+    Text_ToSearch->setMinimumWidth(280);
 
     // Load: this window's texts in the stored language.
     languageCatalog().ApplyTexts(QStringLiteral("Vantrel"), this, main_.services().prefs.LanguageUsed());
