@@ -140,7 +140,7 @@ void Main::run(MenuCommand command, bool checked) {
         about_->activateWindow();
         return;
     default:
-        return; // the generator commands are not wired yet
+        return; // separators; the recent files report their own clicks
     }
 }
 

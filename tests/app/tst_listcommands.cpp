@@ -150,7 +150,7 @@ private slots:
         for (C command : accountEntries)
             QVERIFY(!f.action(command)->isEnabled());
         QVERIFY(f.action(C::Export)->isEnabled() && f.action(C::ExportMain)->isEnabled());
-        f.notices.hideAll();
+        f.noticesShown.clear();
         f.trigger(C::Export);
         QCOMPARE(f.shown(), QStringList{Text(TextId::SelectAccountFirst)});
     }

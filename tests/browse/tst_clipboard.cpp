@@ -50,7 +50,7 @@ private slots:
         const auto copy = [&] { password ? c_->CopyPassword() : c_->CopyAccountName(); };
         copy(); // an empty list
         QCOMPARE(s_->shown(), QStringList{T(TextId::SelectAccountFirst)});
-        s_->notices.hideAll();
+        s_->noticesShown.clear();
 
         const int first = w_->add(Pins, "Door", "al", "1234");
         w_->add(Pins, "Safe", "bo", "9876");
@@ -96,7 +96,7 @@ private slots:
         // A row whose account is gone: the clipboard emptied, nothing recorded, the failure told.
         const qint64 copiedAt = b().CopiedPasswordTime();
         s_->clock.advanceSecs(5);
-        s_->notices.hideAll();
+        s_->noticesShown.clear();
         listAGoneAccount();
         c_->CopyAccountName();
         QCOMPARE(clip(), QString());
@@ -137,7 +137,7 @@ private slots:
         QVERIFY(b().copiedPasswordToWipe().isEmpty()); // an export is not a copied password
 
         // A selected row whose account is gone: the export ends without a word, the clipboard kept.
-        s_->notices.hideAll();
+        s_->noticesShown.clear();
         listAGoneAccount();
         w_->list().selectAll();
         c_->ExportAccounts();
