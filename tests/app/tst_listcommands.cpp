@@ -112,12 +112,8 @@ private slots:
         Main& m = f.startWithOpenVault();
         m.show();
         QVERIFY(QTest::qWaitForWindowActive(&m));
-        AccountRecord site;
-        site.Type = WebSites;
-        site.Description = "Shop";
-        site.AccountName = "ann";
+        AccountRecord site = f.put(WebSites, "Shop", "ann");
         site.WebsiteUrl = " shop.example.com/a&b ";
-        site.ExpirationPwd = NoDate;
         QVERIFY(f.engine().PutRecord(site));
         const int bank = f.put(Banks, "Bank", "joe").ID;
         m.browser().ShowAll();
