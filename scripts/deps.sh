@@ -8,4 +8,4 @@ $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends \
   g++ cmake ninja-build pkg-config \
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins libsodium-dev \
-  clang-format desktop-file-utils appstream libxml2-utils fonts-dejavu-core xvfb xauth >/dev/null
+  qt6-translations-l10n clang-format desktop-file-utils appstream libxml2-utils fonts-dejavu-core xvfb xauth >/dev/null

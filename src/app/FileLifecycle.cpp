@@ -170,7 +170,7 @@ bool FileLifecycle::CloseFile() {
     if (services().engine().IsOpen())
         services().notices.ShowPopUpMessage(Text(TextId::FileClosed), 10, 0);
     update_caption();
-    browser_.setPanels(Text(TextId::FileClosed), QString());
+    browser_.showFileClosed();
     main_.UpdateMenus();
     main_.UpdateContextMenus();
     return true;

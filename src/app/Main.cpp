@@ -13,6 +13,7 @@
 #include "Menus.h"
 #include "Product.h"
 #include "Prompts.h"
+#include "QtLanguage.h"
 #include "RecentFiles.h"
 #include "Settings.h"
 #include "SharedForm.h"
@@ -150,6 +151,7 @@ void Main::Form_Load() {
     // Each step stands alone: a failing one is skipped and the next still runs.
     InitLanguage(paths_.languageFile);
     languageCatalog().SelectLanguage(services_.prefs.LanguageUsed());
+    applyQtLanguage(services_.prefs.LanguageUsed());
     languageCatalog().ApplyTexts(kApplication, this, services_.prefs.LanguageUsed());
     services_.prefs.ini().setDefaultFile(paths_.settingsFile);
     update_caption();
@@ -233,7 +235,12 @@ void Main::menu_kw_languages_Click(int index) {
     const QString language = menus_->languageAt(index);
     if (language.isEmpty())
         return;
+    // Everything the window shows follows at once: its captions, the texts the program writes
+    // (bar, headers, status bar, list), and Qt's own. Windows already open keep theirs.
+    languageCatalog().SelectLanguage(language);
+    applyQtLanguage(language);
     languageCatalog().ApplyTexts(kApplication, this, language);
+    browser_->retranslate();
     services_.prefs.setLanguageUsed(language);
     menus_->MarkLanguage(language);
 }

@@ -44,6 +44,13 @@ void AccountListModel::setRows(std::vector<ListRow> rows) {
     endResetModel();
 }
 
+void AccountListModel::setRowTexts(const std::function<QString(const QString& key)>& textOf) {
+    for (ListRow& row : rows_)
+        row.text = textOf(row.key);
+    if (!rows_.empty())
+        emit dataChanged(index(0, 0), index(int(rows_.size()) - 1, 0), {Qt::DisplayRole});
+}
+
 const QString& AccountListModel::cell(const ListRow& row, int column) const {
     static const QString empty;
     if (column == 0)

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 // What ColumnIndexByKey answers for a key that no column has.
@@ -46,6 +47,8 @@ public:
     int accountNameColumn() const { return accountNameColumn_; }
 
     void setRows(std::vector<ListRow> rows);
+    // Gives every row its own text (column 0) anew, from its key.
+    void setRowTexts(const std::function<QString(const QString& key)>& textOf);
     void clearRows() { setRows({}); }
     const ListRow& row(int index) const { return rows_.at(size_t(index)); }
     QString cellText(int row, int column) const;

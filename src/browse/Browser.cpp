@@ -7,6 +7,7 @@
 #include "CategoryBar.h"
 #include "ExplorerBar.h"
 #include "ListViewHandling.h"
+#include "Menus.h"
 #include "Settings.h"
 #include "SharedForm.h"
 #include "TextCatalog.h"
@@ -185,7 +186,7 @@ void Browser::Populate_ListView(const AccountRecords& records) {
             if (isCategoryCode(r.Type)) {
                 std::optional<QString>& name = names[size_t(r.Type)];
                 if (!name)
-                    name = e.CategoryName(r.Type);
+                    name = categoryName(r.Type);
                 row.text = *name;
             } else {
                 row.text = e.CategoryName(r.Type);
@@ -196,19 +197,20 @@ void Browser::Populate_ListView(const AccountRecords& records) {
                 row.accountName = r.AccountName;
         }
 
-        QString panel;
-        if (n == 0)
-            panel = Text(TextId::ShowingNone) + Text(TextId::AccountsOutOf) + number(total);
-        else if (n == 1)
-            panel = Text(TextId::ShowingOneOf) + number(total) + Text(TextId::ShowingOneInFile);
-        else
-            panel = Text(TextId::Showing) + number(n) + Text(TextId::AccountsOutOf) + number(total) +
-                    Text(TextId::ShowingInFile);
+        // Kept as a recipe, so that a change of language can write it again.
+        auto panel = [n, total] {
+            if (n == 0)
+                return Text(TextId::ShowingNone) + Text(TextId::AccountsOutOf) + number(total);
+            if (n == 1)
+                return Text(TextId::ShowingOneOf) + number(total) + Text(TextId::ShowingOneInFile);
+            return Text(TextId::Showing) + number(n) + Text(TextId::AccountsOutOf) + number(total) +
+                   Text(TextId::ShowingInFile);
+        };
 
         // One reset: the view lays out and paints once, however many rows there are.
         model.setRows(std::move(rows));
         list_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder); // rows are in the engine's order
-        panel1_->setText(panel);
+        setPanel1(panel);
         list_->setHidden(n == 0); // an empty result leaves the area blank, not an empty grid
         SelectFirstAccount();
     } catch (const VaultError&) {
@@ -399,7 +401,52 @@ void Browser::ListView_Accounts_MouseUp(Qt::MouseButton button, const QPoint& gl
 
 // ---- status bar ---------------------------------------------------------------------------------
 
+void Browser::setPanel1(std::function<QString()> text) {
+    panel1Text_ = std::move(text);
+    panel1_->setText(panel1Text_());
+}
+
+void Browser::showFileClosed() {
+    setPanel1([] { return Text(TextId::FileClosed); });
+    panel2_->clear();
+}
+
+QString Browser::categoryName(int code) {
+    const TextCatalog& catalog = languageCatalog();
+    const std::optional<QString> caption = catalog.captionIn(
+        catalog.selectedLanguage(), QStringLiteral("Main"), Menus::newAccountEntryName(code));
+    if (!caption)
+        return engine().CategoryName(code);
+    QString name = *caption; // a menu caption: "&" marks an access key, "&&" stands for "&"
+    name.replace(QStringLiteral("&&"), QStringLiteral("\x01"))
+        .remove(QLatin1Char('&'))
+        .replace(u'\x01', u'&');
+    return name;
+}
+
+void Browser::retranslate() {
+    AccountListModel& model = listModel();
+    const std::pair<const char*, TextId> headers[] = {{"Type", TextId::ColumnCategory},
+                                                      {"Description", TextId::ColumnDescription},
+                                                      {"AccountName", TextId::ColumnAccountName}};
+    for (const auto& [key, id] : headers) {
+        const int column = ColumnIndexByKey(model.columns(), QLatin1String(key));
+        if (column != NoColumn)
+            model.setHeaderText(column, Text(id));
+    }
+    model.setRowTexts([this](const QString& key) {
+        const int code = rowKeyCategory(key);
+        return isCategoryCode(code) ? categoryName(code) : QString();
+    });
+    bar_->retranslate();
+    if (panel1Text_)
+        panel1_->setText(panel1Text_());
+    if (!panel2_->text().isEmpty() && SelectedAccountID() != 0)
+        ListView_Accounts_ItemClick(); // what panel 2 shows, in the new language
+}
+
 void Browser::setPanels(const QString& panel1, const QString& panel2) {
+    panel1Text_ = [panel1] { return panel1; };
     panel1_->setText(panel1);
     panel2_->setText(panel2);
 }

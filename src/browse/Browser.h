@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class AccountListView;
@@ -61,8 +62,13 @@ public:
     int CurrentCategory() const { return currentCategory_; }
     void setCurrentCategory(int category) { currentCategory_ = category; }
 
+    // Headers, the category bar, the list's category names and the status bar in the language
+    // now selected.
+    void retranslate();
+
     // Status bar.
     void setPanels(const QString& panel1, const QString& panel2);
+    void showFileClosed();              // panel 1 says so, panel 2 is empty
     QString panelText(int panel) const; // 1 or 2
     bool ShowPasswordInStatusBar() const { return showPassword_; }
     // The password last copied or shown in the status bar, by digest.
@@ -98,6 +104,8 @@ private:
     bool fileIsOpen();
     std::optional<QString> selectedKey() const;
     void notice(const QString& text);
+    QString categoryName(int code); // in the selected language
+    void setPanel1(std::function<QString()> text);
 
     AppServices& services_;
     BrowserHost& host_;
@@ -108,6 +116,7 @@ private:
     QLabel* panel2_;
     int currentCategory_ = 0;
     bool showPassword_ = false;
+    std::function<QString()> panel1Text_;
     QString copiedDigest_;
     QString wipeDigest_;
     qint64 copiedAt_ = -1;

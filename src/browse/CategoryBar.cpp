@@ -89,6 +89,22 @@ void CategoryBar::BuildBar() {
     bar_->setRedraw(true);
 }
 
+void CategoryBar::retranslate() {
+    bar_->setRedraw(false);
+    bar_->setGroupTitle(kMainGroup, Text(TextId::BarTasks));
+    for (const TaskItem& t : kTaskItems) {
+        bar_->setItemCaption(kMainGroup, QLatin1String(t.key), Text(t.caption));
+        bar_->setItemToolTip(kMainGroup, QLatin1String(t.key), Text(t.tooltip));
+    }
+    bar_->setGroupTitle(kTypesGroup, Text(TextId::BarCategories));
+    bar_->setGroupToolTip(kTypesGroup, Text(TextId::TipBarCategories));
+    for (int code : categoryBarOrder()) {
+        bar_->setItemCaption(kTypesGroup, keyOf(code), categoryCaption(code));
+        bar_->setItemToolTip(kTypesGroup, keyOf(code), Text(categoryItem(code).tooltip));
+    }
+    bar_->setRedraw(true);
+}
+
 QString CategoryBar::categoryCaption(int code) const {
     const CategoryItem& c = categoryItem(code);
     const std::optional<int>& count = counts_[size_t(code)];

@@ -21,6 +21,8 @@ public:
     void BuildBar();
     // Counts from the open file; without one the captions go back to their plain form.
     void UpdateBar(VaultEngine* openFile);
+    // Every caption and tooltip again in the selected language; the counts stay.
+    void retranslate();
 
     // The task items' keys: "New", "Edit", "Delete", "Find", "Exit".
     static bool isTask(const QString& key);

@@ -164,6 +164,14 @@ int Menus::newAccountCategory(MenuCommand command) {
     return -1;
 }
 
+QString Menus::newAccountEntryName(int category) {
+    for (const Row& row : kRows) {
+        if (row.category == category && category >= 0)
+            return QString::fromLatin1(row.name);
+    }
+    return {};
+}
+
 QAction* Menus::addLanguageItem(const QString& language) {
     const int index = int(languageItems_.size());
     auto* item = new QAction(QStringLiteral("&") + language, this);

@@ -81,6 +81,9 @@ public:
     QMenu* menu(MenuId id) const { return menus_[size_t(id)]; }
     // The category of a per-category "New account" entry; -1 for every other command.
     static int newAccountCategory(MenuCommand command);
+    // The object name of a category's "New account" entry ("menu_new_bank"), whose caption is the
+    // category's name in each language; "" for a code that is not a category.
+    static QString newAccountEntryName(int category);
 
     // Languages menu: the default language first, then the others in the file's order.
     void BuildLanguagesMenu(const TextCatalog& catalog);

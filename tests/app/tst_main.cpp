@@ -391,9 +391,14 @@ private slots:
         QCOMPARE(f.store.settings().value("History/2").toString(), f.path("B.qx")); // until stored again
     }
 
-    void languageSwitchMovesTheCheckMark() {
+    // A switch of language changes everything the window shows at once: its captions, the texts the
+    // program writes (bar, headers, status bar, the list's category names) and Qt's own.
+    void languageSwitchChangesTheWholeWindow() {
         MainRun f;
-        Main& m = f.start();
+        Main& m = f.startWithOpenVault();
+        f.put(Banks, "home", "joe");
+        m.ListAccounts(Banks);
+        m.browser().ListView_Accounts_ItemClick(); // the row clicked: panel 2 shows it
         const QList<QAction*> items = m.menus().languageItems();
         QCOMPARE(items[0]->text(), u"&English");
         QVERIFY(items[0]->isChecked());
@@ -402,18 +407,30 @@ private slots:
             german = items[i]->data().toString() == u"German" ? i : german;
         QVERIFY(german > 0);
         const QString englishFile = m.menus().menu(MenuId::File)->title();
-        const QString englishText = Text(TextId::OpenFailed);
         QAction* open = m.menus().action(MenuCommand::Open);
+        Browser& b = m.browser();
+        auto shown = [&] {
+            return QStringList{b.explorerBar().groupTitle("Main"),
+                               b.listModel().headerData(0, Qt::Horizontal).toString(),
+                               b.listModel().cellText(0, 0), b.panelText(1), b.panelText(2)};
+        };
+        const QStringList english = shown();
         items[german]->trigger();
         QVERIFY(!items[0]->isChecked() && items[german]->isChecked());
         QCOMPARE(f.prefs.LanguageUsed(), u"German");
-        // The window changed at once; single lookups keep the language selected at start-up.
         QVERIFY(open->text() != u"Open passwords file" && !open->text().isEmpty());
-        QCOMPARE(Text(TextId::OpenFailed), englishText);
+        const TextCatalog& catalog = languageCatalog();
+        QCOMPARE(shown(),
+                 (QStringList{catalog.textIn("German", "32"), catalog.textIn("German", "14"),
+                              *catalog.captionIn("German", "Main", "menu_new_bank"),
+                              catalog.textIn("German", "717") + "1" + catalog.textIn("German", "718"),
+                              "\"home\"" + catalog.textIn("German", "21") + "joe"}));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), u"&Ja"); // Qt's own texts too
         items[0]->trigger(); // back to English: the design-time caption returns
         QVERIFY(items[0]->isChecked() && !items[german]->isChecked());
         QCOMPARE(open->text(), u"Open passwords file");
         QCOMPARE(m.menus().menu(MenuId::File)->title(), englishFile);
+        QCOMPARE(shown(), english);
     }
 
     void windowsCarryEveryControlTheLanguageFileNames() {
