@@ -12,7 +12,10 @@
 #include "TextCatalog.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QScopeGuard>
+#include <QStandardPaths>
 
 namespace {
 
@@ -82,7 +85,9 @@ void importCsv(MainApi& main) {
     cmnDlg dialog(services.fileDialogs);
     dialog.DialogTitle = Text(TextId::ImportDialogTitle);
     dialog.Filter = Text(TextId::ImportFilter) + QStringLiteral("|*.csv");
-    dialog.InitDir = cmnDlg::initialFolder(services.prefs.LastFolder());
+    // Browsers and most managers save their exports in the downloads folder.
+    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    dialog.InitDir = QFileInfo(downloads).isDir() ? downloads : QDir::homePath();
     dialog.ShowOpen();
     if (dialog.APIReturn() == 0)
         return;
@@ -105,13 +110,18 @@ void importCsv(MainApi& main) {
     main.ListAccounts(services.prefs.LastType());
     main.UpdateBar();
 
-    QString outcome = Text(TextId::ImportAdded).arg(batch.accounts.size());
-    int kind = 0;
-    if (services.prompts.askYesNo(main.mainWindow(), Text(TextId::ImportShredPrompt),
-                                  Text(TextId::ImportTitle))) {
-        const bool shredded = shredFile(path);
-        outcome += u'\n' + Text(shredded ? TextId::ImportShredDone : TextId::ImportShredFailed);
-        kind = shredded ? 0 : 2;
+    // The CSV may only go once its accounts are on disk: shredding it first would leave them
+    // in memory alone until a save that may never come.
+    const int added = int(batch.accounts.size());
+    if (!services.prompts.askYesNo(main.mainWindow(), Text(TextId::ImportShredPrompt),
+                                   Text(TextId::ImportTitle))) {
+        services.notices.ShowPopUpMessage(Text(TextId::ImportAdded).arg(added), 10, 0);
+        return;
     }
-    services.notices.ShowPopUpMessage(outcome, 10, kind);
+    if (!main.SavePrompt(true))
+        return; // the save has told the user why; the CSV stays
+    if (shredFile(path))
+        services.notices.ShowPopUpMessage(Text(TextId::ImportShredDone).arg(added), 10, 0);
+    else
+        services.notices.ShowPopUpMessage(Text(TextId::ImportShredFailed), 10, 2);
 }

@@ -86,14 +86,33 @@ private slots:
         QVERIFY(QFile::exists(g.csv));
     }
 
-    void yesToShreddingRemovesTheCsv() {
+    // The CSV goes only once its accounts are on disk.
+    void shreddingSavesFirst() {
         ImportRun f;
         f.prompts.answerYes();
         f.prompts.answerYes();
         f.importThroughMenu(kExport);
         QVERIFY(!QFile::exists(f.csv));
-        QCOMPARE(f.shown(),
-                 QStringList{Text(TextId::ImportAdded).arg(2) + '\n' + Text(TextId::ImportShredDone)});
+        QCOMPARE(f.accountsOnDisk("a.qx", "secret1"), 3);
+        QVERIFY(!f.main->isModified());
+        QCOMPARE(f.shown(), QStringList{Text(TextId::ImportShredDone).arg(2)});
+
+        // A vault whose replacement cannot be written beside it (the temporary name is too long).
+        ImportRun g;
+        const QString longName = g.path(QString(255, 'v'));
+        QVERIFY(g.makeVault("a.qx", "secret1") && QFile::copy(g.path("a.qx"), longName));
+        g.start();
+        g.main->files().OpenGivenFile(longName);
+        g.enterPassword("secret1");
+        g.writeCsv(kExport);
+        g.files.choose(g.csv);
+        g.prompts.answerYes();
+        g.prompts.answerYes();
+        g.trigger(MenuCommand::ImportCsv);
+        QCOMPARE(g.engine().AccountCount(), 3);
+        QVERIFY(g.main->isModified());
+        QVERIFY(QFile::exists(g.csv));
+        QCOMPARE(g.shown(), QStringList{Text(TextId::SaveFailed)});
     }
 
     // Each row: the file, and what the user is told instead of the summary question.
