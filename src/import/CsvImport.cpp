@@ -20,12 +20,16 @@ double readDate(const QString& text, bool& ok) {
     ok = true;
     if (t.isEmpty())
         return NoDate;
-    QDateTime moment = QDateTime::fromString(t, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!moment.isValid() && t.size() == 10)
-        moment = QDateTime(QDate::fromString(t, Qt::ISODate), QTime(0, 0));
-    if (moment.isValid())
-        return toAutomationDate(moment);
-    // The export writes a date it cannot show as a calendar day as its number.
+    // As the export writes them: "yyyy-MM-dd", with " HH:mm:ss" when not midnight. Taken as a
+    // wall-clock reading, so a time in a daylight-saving gap reads back as written.
+    const QDate day = QDate::fromString(t.left(10), Qt::ISODate);
+    QTime time(0, 0);
+    if (t.size() != 10)
+        time = t.size() == 19 && t[10] == u' ' ? QTime::fromString(t.mid(11), QStringLiteral("HH:mm:ss"))
+                                               : QTime();
+    if (day.isValid() && time.isValid())
+        return toAutomationDate(QDateTime(day, time, Qt::UTC));
+    // A date the export cannot show as a calendar day is written as its number.
     const double number = t.toDouble(&ok);
     ok = ok && std::isfinite(number);
     return number;
