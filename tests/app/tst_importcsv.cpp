@@ -122,8 +122,6 @@ private slots:
         QTest::addColumn<QString>("notice");
         QTest::newRow("a row too short") << kExport + "\"x\",\"y\"\r\n"
                                          << Text(TextId::ImportFieldCount).arg(5) << QString();
-        QTest::newRow("unclosed quote")
-            << QByteArray("title,password\nx,\"y\n") << Text(TextId::ImportUnclosedQuote).arg(2) << QString();
         QTest::newRow("unknown header")
             << QByteArray("a,b\n1,2\n") << Text(TextId::ImportUnknownHeader) << QString();
         QTest::newRow("only what the vault holds") << QByteArray("title,username,password\none,one-user,\n")
