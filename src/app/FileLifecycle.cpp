@@ -77,6 +77,7 @@ void FileLifecycle::OpenGivenFile(const QString& path) {
 QString FileLifecycle::askForVaultPath(bool save) {
     cmnDlg dialog(services().fileDialogs);
     dialog.CancelError = false;
+    dialog.Owner = &window_;
     dialog.DialogTitle = save ? QStringLiteral("New Vantrel file") : QStringLiteral("Open Vantrel file");
     dialog.FileName = kAnyVault;
     dialog.InitDir = cmnDlg::initialFolder(services().prefs.LastFolder());
@@ -110,6 +111,9 @@ void FileLifecycle::menu_new_Click() {
         }
         services().engine().DeleteFile(path);
     }
+    // A form left open would later store its account into whichever file is open by then.
+    if (!commands_.closeAllForms())
+        return;
     prepareInputPassword(path, true);
     main_.UpdateMenus();
 }
@@ -129,18 +133,26 @@ void FileLifecycle::menu_save_Click() {
         Save();
 }
 
-bool FileLifecycle::SavePrompt(bool SaveWithoutAsking) {
+FileLifecycle::Outcome FileLifecycle::offerToSave(bool SaveWithoutAsking) {
     recent_.store();
-    if (!Modified_)
-        return true;
-    if (!services().engine().IsOpen())
-        return true; // a stale mark from a file closed unsaved: nothing left to write
-    if (SaveWithoutAsking)
-        return Save();
-    if (services().prompts.askYesNo(&window_, Text(TextId::SaveChangesPrompt),
-                                    Text(TextId::SaveChangesTitle)))
-        return Save();
-    return true;
+    if (!Modified_ || !services().engine().IsOpen())
+        return Outcome::GoOn; // nothing to write (a mark left from a file closed unsaved included)
+    if (!SaveWithoutAsking) {
+        switch (services().prompts.askSaveChanges(&window_, Text(TextId::SaveChangesPrompt),
+                                                  Text(TextId::SaveChangesTitle))) {
+        case Prompts::Answer::No:
+            return Outcome::GoOn;
+        case Prompts::Answer::Cancel:
+            return Outcome::Cancelled;
+        case Prompts::Answer::Yes:
+            break;
+        }
+    }
+    return Save() ? Outcome::GoOn : Outcome::SaveFailed;
+}
+
+bool FileLifecycle::SavePrompt(bool SaveWithoutAsking) {
+    return offerToSave(SaveWithoutAsking) == Outcome::GoOn;
 }
 
 bool FileLifecycle::CloseFile() {
@@ -148,7 +160,7 @@ bool FileLifecycle::CloseFile() {
     if (!commands_.closeAllForms())
         return false;
     if (services().engine().IsOpen() && !SavePrompt(false))
-        return false; // the user wanted the changes saved and they could not be: keep the file open
+        return false; // cancelled, or the changes could not be saved: the file stays open
     services().engine().CloseFile();
     browser_.UpdateBar();
     browser_.clearList();

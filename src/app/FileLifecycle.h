@@ -32,10 +32,12 @@ public:
     // Offers the file through the master password dialog unless it is the one already open.
     void OpenGivenFile(const QString& path);
     bool Save(); // false when the file could not be written
-    // Offers to save unsaved changes (and stores the recent files list). False when the user
-    // wanted the changes saved and writing them failed.
-    bool SavePrompt(bool SaveWithoutAsking);
-    bool CloseFile(); // false when the user's save failed and the file stays open
+    // Offers to save unsaved changes (and stores the recent files list): whether what asked may
+    // go on, stop because the user cancelled, or stop because the changes could not be written.
+    enum class Outcome { GoOn, Cancelled, SaveFailed };
+    Outcome offerToSave(bool SaveWithoutAsking);
+    bool SavePrompt(bool SaveWithoutAsking); // true: go on
+    bool CloseFile();                        // false when the user's save failed and the file stays open
 
     // The master password dialog while it is showing.
     InputPassword* inputPassword() const;

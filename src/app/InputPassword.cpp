@@ -2,11 +2,18 @@
 
 #include "AppServices.h"
 #include "Artwork.h"
+#include "Funzioni.h"
+#include "GeneratorButton.h"
 #include "MainApi.h"
+#include "PasswordMask.h"
+#include "PasswordStrength.h"
 #include "Prompts.h"
 #include "Settings.h"
 #include "SharedForm.h"
+#include "StrengthBar.h"
 #include "TextCatalog.h"
+#include "ToolIcons.h"
+#include "VaultProbe.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -16,7 +23,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QToolButton>
 #include <QVBoxLayout>
+
+namespace {
+QString newFileAdvice() {
+    return Text(TextId::NewFileIntro) + QStringLiteral("\r\n") + Text(TextId::NewFileChooseMaster) +
+           QStringLiteral("\r\n");
+}
+} // namespace
 
 InputPassword::InputPassword(MainApi& main, QWidget* owner) : QDialog(owner), main_(main) {
     setObjectName(QStringLiteral("InputPassword"));
@@ -44,13 +59,22 @@ InputPassword::InputPassword(MainApi& main, QWidget* owner) : QDialog(owner), ma
 
     Text_LogIn = new QLineEdit(this);
     Text_LogIn->setObjectName(QStringLiteral("Text_LogIn"));
-    Text_LogIn->setEchoMode(QLineEdit::Password);
-    Text_LogIn->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 35; }")); // '#'
+    applyPasswordMask(Text_LogIn, QStringLiteral("#"));
     Text_LogIn->setToolTip(QStringLiteral("Type here your secret code"));
     QFont verdana(QStringLiteral("Verdana"));
     verdana.setPointSizeF(10);
     Text_LogIn->setFont(verdana);
     Text_LogIn->installEventFilter(this);
+    connect(Text_LogIn, &QLineEdit::textChanged, this, &InputPassword::Text_LogIn_Change);
+
+    Command_Mask = new QToolButton(this);
+    Command_Mask->setObjectName(QStringLiteral("Command_Mask"));
+    Command_Mask->setIcon(ToolIcons::mask());
+    Command_Mask->setToolTip(QStringLiteral("Mask/unmask the code during typing"));
+    connect(Command_Mask, &QToolButton::clicked, this, &InputPassword::Command_Mask_Click);
+    Command_GeneneratePassword = new GeneratorButton(main_.services(), Text_LogIn, this);
+    ARProgressBar_password = new StrengthBar(this);
+    ARProgressBar_password->setFixedHeight(4);
 
     Command_OK = new QPushButton(QStringLiteral("Confirm your code"), this);
     Command_OK->setObjectName(QStringLiteral("Command_OK"));
@@ -87,7 +111,14 @@ InputPassword::InputPassword(MainApi& main, QWidget* owner) : QDialog(owner), ma
     buttons->addWidget(Command_Cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(head);
-    layout->addWidget(Text_LogIn);
+    // The strength bar runs along the password box's lower edge, the buttons beside the box.
+    auto* entry = new QGridLayout;
+    entry->setVerticalSpacing(0);
+    entry->addWidget(Text_LogIn, 0, 0);
+    entry->addWidget(ARProgressBar_password, 1, 0);
+    entry->addWidget(Command_Mask, 0, 1);
+    entry->addWidget(Command_GeneneratePassword, 0, 2);
+    layout->addLayout(entry);
     layout->addLayout(pictures);
     layout->addLayout(buttons);
     setMinimumWidth(460);
@@ -96,6 +127,7 @@ InputPassword::InputPassword(MainApi& main, QWidget* owner) : QDialog(owner), ma
     const QString language = main_.services().prefs.LanguageUsed();
     languageCatalog().SelectLanguage(language);
     languageCatalog().ApplyTexts(QStringLiteral("Vantrel"), this, language);
+    Command_GeneneratePassword->fillLengths();
     Text_LogIn->setFocus();
 }
 
@@ -109,9 +141,7 @@ void InputPassword::set_QXFile(const QString& QX_File, bool New_QXFile) {
 void InputPassword::StartUI() {
     if (!newFile_)
         return;
-    main_.services().notices.ShowPopUpMessage(Text(TextId::NewFileIntro) + QStringLiteral("\r\n") +
-                                                  Text(TextId::NewFileChooseMaster) + QStringLiteral("\r\n"),
-                                              50, 0);
+    main_.services().notices.ShowPopUpMessage(newFileAdvice(), 50, 0);
     try {
         main_.services().engine().Pause(500);
     } catch (const VaultError&) {
@@ -147,6 +177,13 @@ void InputPassword::Command_OK_Click() {
         succeed(p);
         return;
     }
+    // Say what is wrong with the file itself before blaming the password, and never hand the
+    // engine something that is not a file (a pipe would keep it waiting).
+    const VaultFileKind kind = probeVaultFile(qxFile_);
+    if (kind == VaultFileKind::Missing)
+        return fail(Text(TextId::FileMissing));
+    if (kind == VaultFileKind::NotAFile || kind == VaultFileKind::NotAVault)
+        return fail(Text(TextId::NotAVaultFile));
     bool opened = false;
     try {
         opened = main_.services().engine().OpenFile(qxFile_, p);
@@ -175,8 +212,31 @@ void InputPassword::succeed(const QString&) {
     close();
 }
 
+void InputPassword::hideEvent(QHideEvent* event) {
+    // The dialog's own notices ("type it again" and the new-file advice) no longer apply.
+    SharedForm& notices = main_.services().notices;
+    notices.hideMessage(Text(TextId::MasterTypeAgain));
+    notices.hideMessage(Text(TextId::RememberMaster));
+    notices.hideMessage(newFileAdvice());
+    QDialog::hideEvent(event);
+}
+
 void InputPassword::Command_Cancel_Click() {
     close();
+}
+
+void InputPassword::Command_Mask_Click() {
+    // Only for as long as the dialog shows: it opens masked every time.
+    const bool masked = Text_LogIn->echoMode() == QLineEdit::Password;
+    applyPasswordMask(Text_LogIn, masked ? QString() : QStringLiteral("#"));
+    Text_LogIn->setFocus();
+}
+
+void InputPassword::Text_LogIn_Change() {
+    const QString text = Text_LogIn->text();
+    ARProgressBar_password->rate(text);
+    Text_LogIn->setToolTip(Text(TextId::StrengthLabel) + QString::number(PasswordBits(text)) +
+                           Text(TextId::StrengthBitsOf) + QStringLiteral("128") + Text(TextId::StrengthBits));
 }
 
 int InputPassword::visibleSlot() const {
@@ -201,6 +261,8 @@ void InputPassword::shufflePictures() {
 }
 
 bool InputPassword::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text_LogIn && event->type() == QEvent::FocusIn)
+        SelectActiveText();
     if (watched == Text_LogIn && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

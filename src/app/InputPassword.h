@@ -4,10 +4,13 @@
 
 #include <array>
 
+class GeneratorButton;
 class MainApi;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QToolButton;
+class StrengthBar;
 
 // The master password dialog: unlocks an existing password file or creates a new one, then
 // refreshes the main window itself.
@@ -27,14 +30,17 @@ public:
 
     void Command_OK_Click();
     void Command_Cancel_Click();
+    void Command_Mask_Click();
 
 protected:
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void fail(const QString& message);
     void succeed(const QString& password);
     void shufflePictures();
+    void Text_LogIn_Change();
 
     MainApi& main_;
     QString qxFile_;
@@ -43,6 +49,9 @@ private:
     QLineEdit* Text_LogIn;
     QPushButton* Command_OK;
     QPushButton* Command_Cancel;
+    QToolButton* Command_Mask;
+    GeneratorButton* Command_GeneneratePassword;
+    StrengthBar* ARProgressBar_password;
     std::array<QLabel*, 6> Image_confusion{};
     int shownPicture_ = -1;
 };

@@ -6,6 +6,7 @@
 #include "FileLifecycle.h"
 #include "Form_about.h"
 #include "Funzioni.h"
+#include "GenerateCommands.h"
 #include "ImportCsv.h"
 #include "InactivityLock.h"
 #include "KW_Inactivity.h"
@@ -25,6 +26,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QWindow>
 
 namespace {
 const QString kApplication = QStringLiteral("Vantrel");
@@ -33,16 +35,16 @@ const QString kApplication = QStringLiteral("Vantrel");
 Main::Main(AppServices& services, MainPaths paths, QWidget* parent)
     : QMainWindow(parent), services_(services), paths_(std::move(paths)) {
     setObjectName(QStringLiteral("Main"));
-    // A fixed outer size: the bar and the list are laid out for it.
-    setFixedSize(681, 520);
+    keepOuterSize();
     quit_ = [this] {
         hide();
         QCoreApplication::exit(0);
     };
 
+    services_.notices.setAnchor(this);
     menus_ = new Menus(*this);
     browser_ = new Browser(services_, *this, this);
-    commands_ = new AccountCommands(*this);
+    commands_ = new AccountCommands(*this, this);
     auto* central = new QWidget(this);
     auto* row = new QHBoxLayout(central);
     row->setContentsMargins(0, 0, 0, 0);
@@ -112,8 +114,16 @@ void Main::run(MenuCommand command, bool checked) {
     case C::SupportWeb:
         OpenLink(services_.links, QStringLiteral("http://") + Product::forumAddress());
         return;
-    case C::About:
-        (new Form_about(this, services_.prefs.LanguageUsed(), services_.links))->show();
+    case C::GeneratePassword:
+        return menu_generate_password(services_);
+    case C::GenerateTrain:
+        return menu_generate_train(services_, this);
+    case C::About:                           // one box at a time: a second click brings it forward
+        if (!about_ || !about_->isVisible()) // a closed box is on its way out
+            about_ = new Form_about(this, services_.prefs.LanguageUsed(), services_.links);
+        about_->show();
+        about_->raise();
+        about_->activateWindow();
         return;
     default:
         return; // find, clipboard, export, web and generator commands are not wired yet
@@ -146,6 +156,25 @@ void Main::Form_Load() {
     files_->OpenGivenFile(paths_.fileToOpen.isEmpty() ? services_.prefs.LastOpen() : paths_.fileToOpen);
 }
 
+// A fixed outer size, frame included: the bar and the list are laid out for it. The frame is known
+// only once the window manager has framed the window, so this runs again when it moves or shows.
+void Main::keepOuterSize() {
+    QSize inner = OuterSize;
+    if (const QWindow* handle = windowHandle()) {
+        const QMargins frame = handle->frameMargins();
+        inner -= QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
+    }
+    if (minimumSize() != inner || maximumSize() != inner)
+        setFixedSize(inner);
+}
+
+bool Main::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::Show || event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        keepOuterSize();
+    return handled;
+}
+
 void Main::applySkin() {
     if (paths_.skinFile.isEmpty())
         return;
@@ -157,7 +186,11 @@ void Main::applySkin() {
 bool Main::ExitRoutine(bool SaveWithoutAsking) {
     if (!commands_->closeAllForms())
         return false; // a form kept changes it could not store
-    if (!files_->SavePrompt(SaveWithoutAsking) &&
+    const FileLifecycle::Outcome saved = files_->offerToSave(SaveWithoutAsking);
+    if (saved == FileLifecycle::Outcome::Cancelled)
+        return false;
+    // Exiting now would lose the changes: the safe answer (stay) is the default.
+    if (saved == FileLifecycle::Outcome::SaveFailed &&
         !services_.prompts.askYesNo(this, Text(TextId::ExitAnywayPrompt), Text(TextId::SaveFailedTitle)))
         return false; // stay, with the file still open and its changes in memory
     browser_->SaveColumnLayout();

@@ -4,12 +4,14 @@
 #include "MainApi.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 
 class AccountCommands;
 class Browser;
 class FileLifecycle;
+class Form_about;
 class InactivityLock;
 class InputPassword;
 class Menus;
@@ -76,12 +78,16 @@ public:
     void setQuitHandler(std::function<void()> quit) { quit_ = std::move(quit); }
     bool hasExited() const { return exited_; }
 
+    static constexpr QSize OuterSize{681, 520}; // frame included
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void run(MenuCommand command, bool checked);
     void applySkin();
+    void keepOuterSize();
 
     AppServices& services_;
     MainPaths paths_;
@@ -93,4 +99,5 @@ private:
     RecentFiles* recent_ = nullptr;
     FileLifecycle* files_ = nullptr;
     InactivityLock* inactivity_ = nullptr;
+    QPointer<Form_about> about_;
 };

@@ -5,6 +5,7 @@
 #include "FileDialog.h"
 #include "FileVaultEngine.h"
 #include "Funzioni.h"
+#include "InputPassword.h"
 #include "Product.h"
 #include "Prompts.h"
 #include "Settings.h"
@@ -122,8 +123,12 @@ int main(int argc, char* argv[]) {
                          notices, fileDialogs, links);
 
     Main window(services, paths);
+    window.Form_Load(); // texts, menus and the file to offer are in place before the window shows
     window.show();
     splash.finish(&window);
-    window.Form_Load();
+    if (InputPassword* dialog = window.inputPassword()) {
+        dialog->raise();
+        dialog->activateWindow();
+    }
     return app.exec();
 }

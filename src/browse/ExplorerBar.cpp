@@ -6,7 +6,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -127,12 +130,35 @@ ExplorerBar::ExplorerBar(QWidget* parent) : QScrollArea(parent), content_(new QW
 
 ExplorerBar::~ExplorerBar() = default;
 
+// As wide as its longest caption needs (captions differ from one language to the next), with room
+// for the margins and the scroll bar, within bounds that leave the list most of the window. Taken
+// from the captions themselves, which know their size at once, rather than from the layouts,
+// which learn it only when their turn in the event loop comes.
 QSize ExplorerBar::sizeHint() const {
-    return {210, QScrollArea::sizeHint().height()};
+    int widest = 0;
+    for (const auto& g : groups_) {
+        const QMargins body = g->bodyLayout->contentsMargins();
+        int inner = g->header->sizeHint().width();
+        for (const Item& i : g->items)
+            inner = std::max(inner, i.button->sizeHint().width() + body.left() + body.right());
+        const QMargins frame = g->frame->layout()->contentsMargins();
+        widest = std::max(widest, inner + frame.left() + frame.right() +
+                                      2 * qobject_cast<QFrame*>(g->frame)->frameWidth());
+    }
+    const QMargins outer = layout_->contentsMargins();
+    const int content =
+        widest + outer.left() + outer.right() + 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+    return {std::clamp(content, 210, 280), QScrollArea::sizeHint().height()};
+}
+
+QSize ExplorerBar::minimumSizeHint() const {
+    return {sizeHint().width(), QScrollArea::minimumSizeHint().height()};
 }
 
 void ExplorerBar::setRedraw(bool on) {
     setUpdatesEnabled(on);
+    if (on)
+        updateGeometry(); // the captions may need another width now
 }
 
 void ExplorerBar::clearGroups() {
@@ -232,6 +258,7 @@ void ExplorerBar::setGroupTitle(const QString& key, const QString& title) {
         g->header->title = title;
         g->header->updateGeometry();
         g->header->update();
+        updateGeometry();
     }
 }
 
@@ -269,8 +296,10 @@ QString ExplorerBar::itemCaption(const QString& groupKey, const QString& key) co
 }
 
 void ExplorerBar::setItemCaption(const QString& groupKey, const QString& key, const QString& caption) {
-    if (Item* i = item(groupKey, key))
+    if (Item* i = item(groupKey, key)) {
         i->button->setText(caption);
+        updateGeometry(); // the bar may need another width
+    }
 }
 
 QString ExplorerBar::itemToolTip(const QString& groupKey, const QString& key) const {

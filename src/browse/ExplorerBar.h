@@ -53,6 +53,7 @@ public:
     void setRedraw(bool on);
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 signals:
     void itemClick(const QString& groupKey, const QString& itemKey);

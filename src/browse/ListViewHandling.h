@@ -1,10 +1,10 @@
 #pragma once
 
 #include "AccountListModel.h"
+#include "Funzioni.h" // leadingNumber, toInt32
 
 #include <QString>
 
-#include <optional>
 #include <vector>
 
 class AccountListView;
@@ -19,12 +19,6 @@ int ColumnIndexByKey(const AccountListView& list, const QString& key);
 
 // 0 (unsorted) -> 1 (ascending), 1 -> 2 (descending), 2 -> 1, anything else -> 0.
 int NextSortOrder(int order);
-
-// The number a text starts with (blanks first are skipped): "12abc" is 12, "abc" and "" are 0.
-double leadingNumber(const QString& text);
-// Rounded to the nearest whole number (halves to even); nothing when it does not fit.
-std::optional<qint32> toInt32(double value);
-std::optional<qint16> toInt16(double value);
 
 // Identifier and category read back from a RowKey. The identifier is 0 when the key gives none;
 // the category is 0 for a key that holds nothing but "ID:" and 99 when it has no category part.

@@ -34,7 +34,11 @@ EditForm* AccountCommands::loadForm(int category, bool& loaded) {
     if (EditForm* form = openForm(category))
         return form;
     auto* form = new EditForm(category, main_, main_.mainWindow());
-    connect(form, &EditForm::unloaded, this, [this](int code) { forms_[size_t(code)] = nullptr; });
+    connect(form, &EditForm::unloaded, this, [this, form](int code) {
+        forms_[size_t(code)] = nullptr;
+        if (form == newForm_)
+            undoNew_ = false; // however it closed, no new account is pending any more
+    });
     forms_[size_t(category)] = form;
     loaded = true;
     return form;
@@ -53,7 +57,8 @@ void AccountCommands::NewAccount() {
     if (!isCategoryCode(category))
         return;
     bool loaded = false;
-    showForm(loadForm(category, loaded));
+    newForm_ = loadForm(category, loaded);
+    showForm(newForm_);
 }
 
 bool AccountCommands::ConfirmNewAccount() {
@@ -125,8 +130,8 @@ void AccountCommands::DeleteAccounts() {
         AccountRecord record;
         try {
             engine.GetRecord(id, main_.SelectedAccountType(), record);
-        } catch (const VaultError& error) {
-            notice(QString::fromUtf8(error.what()), 2);
+        } catch (const VaultError&) {
+            notice(Text(TextId::DeleteFailed), 2);
             return;
         }
         const QString label = record.Description + QLatin1Char('/') + record.AccountName;
@@ -135,8 +140,8 @@ void AccountCommands::DeleteAccounts() {
             return;
         try {
             engine.DeleteRecord(main_.SelectedAccountID(), main_.SelectedAccountType(), true);
-        } catch (const VaultError& error) {
-            notice(QString::fromUtf8(error.what()), 2);
+        } catch (const VaultError&) {
+            notice(Text(TextId::DeleteFailed), 2);
             return;
         }
         notice(Text(TextId::AccountDeletedBefore) + label + Text(TextId::AccountDeletedAfter), 0);
@@ -151,19 +156,17 @@ void AccountCommands::DeleteAccounts() {
         return;
     // The list is refreshed only after the loop, so the keys read before it stay valid.
     int deleted = 0;
-    QString failure;
+    bool failed = false;
     for (const QString& key : main_.selectedRowKeys()) {
         try {
             engine.DeleteRecord(main_.SelectedAccountID(key), main_.SelectedAccountType(key), false);
             ++deleted;
-        } catch (const VaultError& error) {
-            failure = QString::fromUtf8(error.what());
+        } catch (const VaultError&) {
+            failed = true;
         }
     }
-    if (failure.isEmpty())
-        notice(Text(TextId::AccountsDeleted), 0);
-    else
-        notice(failure, 2); // some accounts are still there: never report that as done
+    // Some accounts are still there: never report that as done.
+    notice(Text(failed ? TextId::DeleteFailed : TextId::AccountsDeleted), failed ? 2 : 0);
     if (deleted > 0)
         refreshAfterDelete();
 }

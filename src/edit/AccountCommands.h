@@ -50,4 +50,5 @@ private:
     MainApi& main_;
     std::array<QPointer<EditForm>, CategoryCountTotal> forms_;
     bool undoNew_ = false;
+    QPointer<EditForm> newForm_; // the form New opened last
 };

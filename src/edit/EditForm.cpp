@@ -6,10 +6,14 @@
 #include "Clock.h"
 #include "DatePicker.h"
 #include "FieldSets.h"
+#include "Funzioni.h"
+#include "GeneratorButton.h"
 #include "MainApi.h"
+#include "PasswordMask.h"
 #include "Prompts.h"
 #include "Settings.h"
 #include "SharedForm.h"
+#include "StrengthBar.h"
 #include "TextCatalog.h"
 
 #include <QCheckBox>
@@ -19,13 +23,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMenu>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextDocument>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -116,6 +117,21 @@ QString generalDate(double date) {
     return moment.time() == QTime(0, 0) ? day : day + QLatin1Char(' ') + time;
 }
 
+// The width a one-line box needs to show its usual content whole: a card number of 19 characters,
+// the full date, or a few words elsewhere.
+int boxWidthFor(const QLineEdit* line, const FieldBox& box) {
+    const QFontMetrics metrics(line->font());
+    const int padding = 16; // frame and text margins
+    QString sample(16, QLatin1Char('x'));
+    if (box.field == &AccountRecord::CardNumber)
+        sample = QStringLiteral("0000 0000 0000 0000 000"); // up to 19 digits, in groups
+    else if (box.textIndex == Box::RecordDate)
+        sample = generalDate(46387.999988) + QStringLiteral("  "); // 31 December 2026, 23:59:59
+    else if (box.textIndex == Box::Identifier)
+        sample = QStringLiteral("0000000000");
+    return metrics.horizontalAdvance(sample) + padding;
+}
+
 } // namespace
 
 EditForm::EditForm(int category, MainApi& main, QWidget* parent)
@@ -172,6 +188,7 @@ void EditForm::buildUi() {
         } else {
             auto* line = new QLineEdit;
             line->setMaxLength(std::numeric_limits<int>::max()); // no limit of our own
+            line->setMinimumWidth(boxWidthFor(line, box));
             if (box.kind == BoxKind::ReadOnly) {
                 line->setReadOnly(true);
                 line->setEnabled(false);
@@ -208,25 +225,15 @@ void EditForm::buildUi() {
         ->setToolTip(QStringLiteral("Type here a brief description for localizing this account"));
     texts_.value(Box::Password)->setToolTip(QStringLiteral("Double click to show/hide the password"));
     if (QWidget* id = texts_.value(Box::Identifier))
-        id->setMaximumWidth(80);
+        id->setMaximumWidth(qMax(80, id->minimumWidth()));
 
     // Common tab: strength bar above the password, generator right of it, expiration beside.
     QGridLayout* common = grids.value(FormTab::Common);
-    strengthBar_ = new QProgressBar;
-    strengthBar_->setObjectName(QStringLiteral("ARProgressBar_password"));
-    strengthBar_->setRange(0, 100);
-    strengthBar_->setValue(0);
-    strengthBar_->setTextVisible(false);
-    strengthBar_->setFixedHeight(5);
-    strengthBar_->setToolTip(QStringLiteral("Red = poor password, Green = good password"));
+    strengthBar_ = new StrengthBar;
     common->addWidget(strengthBar_, 2, 1);
-
-    generator_ = new QToolButton;
-    generator_->setObjectName(QStringLiteral("Command_GeneneratePassword"));
-    generator_->setPopupMode(QToolButton::MenuButtonPopup);
-    generator_->setMenu(new QMenu(generator_));
-    generator_->setToolTip(QStringLiteral("Click here for generating a secure password"));
-    generator_->setEnabled(false); // until the password tools give it its lengths
+    auto* password = qobject_cast<QLineEdit*>(texts_.value(Box::Password));
+    connect(password, &QLineEdit::textChanged, this, &EditForm::Texts_Change);
+    generator_ = new GeneratorButton(main_.services(), password);
     common->addWidget(generator_, 3, 2);
 
     auto* expiration = new QLabel(QStringLiteral("Expiration"));
@@ -263,7 +270,6 @@ void EditForm::buildUi() {
         if (!stretches)
             grid->setRowStretch(grid->rowCount(), 1);
     }
-    resize(460, 255);
 }
 
 void EditForm::Form_Load() {
@@ -272,8 +278,11 @@ void EditForm::Form_Load() {
     loadedCaption_ = windowTitle();
     picker_->setNoDate();
     picker_->setProposedDate(services.clock.now().date());
+    generator_->fillLengths();
     setPasswordMask(services.prefs.HiddenChar());
     formChanged_ = false;
+    // Sized from its contents, once the language's captions are on it.
+    adjustSize();
 }
 
 QList<int> EditForm::textIndexes() const {
@@ -301,15 +310,7 @@ void EditForm::setBoxText(int index, const QString& text) {
 
 void EditForm::setPasswordMask(const QString& mask) {
     mask_ = mask;
-    auto* box = qobject_cast<QLineEdit*>(texts_.value(Box::Password));
-    if (mask.isEmpty()) {
-        box->setEchoMode(QLineEdit::Normal);
-        box->setStyleSheet({});
-        return;
-    }
-    box->setEchoMode(QLineEdit::Password);
-    box->setStyleSheet(
-        QStringLiteral("QLineEdit { lineedit-password-character: %1; }").arg(mask.toUcs4().value(0)));
+    applyPasswordMask(qobject_cast<QLineEdit*>(texts_.value(Box::Password)), mask);
 }
 
 bool EditForm::Populate(int AccountID, bool IgnoreID) {
@@ -344,12 +345,57 @@ void EditForm::showRecordDate(double date) {
 }
 
 bool EditForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && isTypingKey(static_cast<QKeyEvent*>(event))) {
-        const int index = texts_.key(qobject_cast<QWidget*>(watched), -1);
-        if (index >= 0)
+    const int index = texts_.key(qobject_cast<QWidget*>(watched), -1);
+    if (index < 0 || !loaded_)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (isTypingKey(static_cast<QKeyEvent*>(event)))
             Texts_KeyPress(index);
+        break;
+    case QEvent::FocusIn:
+        SelectActiveText();
+        break;
+    case QEvent::FocusOut: {
+        // Only a move to another control counts: not a menu opening, nor another window.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (index == Box::Password && reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+            Texts_LostFocus();
+        break;
+    }
+    case QEvent::MouseButtonDblClick:
+        if (index == Box::Password)
+            Texts_DblClick();
+        break;
+    default:
+        break;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void EditForm::Texts_Change() {
+    strengthBar_->rate(boxText(Box::Password));
+    texts_.value(Box::Password)->setToolTip(Text(TextId::PasswordBoxTip));
+}
+
+void EditForm::Texts_DblClick() {
+    const QString mask = mask_.isEmpty() ? QStringLiteral("#") : QString();
+    setPasswordMask(mask);
+    main_.services().prefs.setHiddenChar(mask);
+}
+
+void EditForm::Texts_LostFocus() {
+    // A new account has no identifier yet (0): every stored account counts then.
+    const int id = toInt32(leadingNumber(boxText(Box::Identifier))).value_or(0);
+    QString owner; // the engine names it; the notice does not
+    bool inUse = false;
+    try {
+        inUse = main_.services().engine().PasswordInUse(boxText(Box::Password), owner, id);
+    } catch (const VaultError&) {
+        return; // no file open: nothing to compare with
+    }
+    if (inUse)
+        notice(Text(TextId::PasswordInUse), 2);
 }
 
 void EditForm::Texts_KeyPress(int) {
@@ -417,13 +463,14 @@ void EditForm::Command_cancel_Click() {
 }
 
 void EditForm::closeEvent(QCloseEvent* event) {
-    if (formChanged_ &&
-        main_.services().prompts.askYesNo(this, Text(TextId::FormUnsavedPrompt),
-                                          Text(TextId::FormUnsavedTitle)) &&
-        !Save(true)) {
-        // The user wanted the changes kept and they could not be stored: closing would lose them.
-        event->ignore();
-        return;
+    if (formChanged_) {
+        const Prompts::Answer answer = main_.services().prompts.askSaveChanges(
+            this, Text(TextId::FormUnsavedPrompt), Text(TextId::FormUnsavedTitle));
+        // Cancelled, or the changes the user wanted kept could not be stored: closing would lose them.
+        if (answer == Prompts::Answer::Cancel || (answer == Prompts::Answer::Yes && !Save(true))) {
+            event->ignore();
+            return;
+        }
     }
     event->accept();
     if (loaded_) {

@@ -5,13 +5,13 @@
 #include <QWidget>
 
 class DatePicker;
+class GeneratorButton;
 class MainApi;
 class QCheckBox;
 class QLabel;
-class QProgressBar;
 class QPushButton;
 class QTabWidget;
-class QToolButton;
+class StrengthBar;
 struct CategoryInfo;
 struct FormFieldSet;
 
@@ -49,9 +49,8 @@ public:
     QPushButton* Command_ok() const { return ok_; }
     QPushButton* Command_cancel() const { return cancel_; }
     QTabWidget* SmartTab_Pwd() const { return tabs_; }
-    // Places kept for the password tools, which give them their behaviour.
-    QToolButton* Command_GeneneratePassword() const { return generator_; }
-    QProgressBar* ARProgressBar_password() const { return strengthBar_; }
+    GeneratorButton* Command_GeneneratePassword() const { return generator_; }
+    StrengthBar* ARProgressBar_password() const { return strengthBar_; }
 
     // The password box's hide character: "" shows the password in clear.
     QString passwordMask() const { return mask_; }
@@ -69,6 +68,10 @@ private:
     void buildUi();
     void Form_Load();
     void Texts_KeyPress(int index);
+    // The password box's own behaviour.
+    void Texts_Change();
+    void Texts_DblClick();
+    void Texts_LostFocus();
     void Command_ok_Click();
     void Command_cancel_Click();
     // Checks and stores the account and refreshes the main window; true when it was stored.
@@ -90,8 +93,8 @@ private:
     QTabWidget* tabs_ = nullptr;
     DatePicker* picker_ = nullptr;
     QCheckBox* myAccount_ = nullptr;
-    QToolButton* generator_ = nullptr;
-    QProgressBar* strengthBar_ = nullptr;
+    GeneratorButton* generator_ = nullptr;
+    StrengthBar* strengthBar_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };

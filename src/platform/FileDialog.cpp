@@ -30,7 +30,7 @@ QString nameFilter(const QString& description, const QString& pattern, const QSt
 } // namespace
 
 FileDialogAnswer PlatformFileDialogs::run(const FileDialogRequest& request) {
-    QFileDialog dialog(nullptr, request.title, request.initialDir);
+    QFileDialog dialog(request.owner, request.title, request.initialDir);
     QStringList filters;
     for (qsizetype i = 0; i < request.filters.size(); i += 2) {
         const QString pattern = i + 1 < request.filters.size() ? request.filters.at(i + 1) : QString();
@@ -85,6 +85,7 @@ void cmnDlg::show(int kind) {
 
     FileDialogRequest request;
     request.kind = kind;
+    request.owner = Owner;
     request.title = DialogTitle;
     request.initialDir = InitDir;
     request.initialName = FileName;

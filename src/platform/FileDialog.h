@@ -5,9 +5,12 @@
 
 #include <stdexcept>
 
+class QWidget;
+
 // What a file dialog is asked and what it answers; the backend is the only part tests replace.
 struct FileDialogRequest {
-    int kind = 1; // 1 open, 2 save
+    int kind = 1;             // 1 open, 2 save
+    QWidget* owner = nullptr; // the dialog stays above it
     QString title;
     QString initialDir;
     QString initialName;
@@ -57,7 +60,8 @@ public:
     QString InitDir;
     int Flags = 0;
     int hWndOwner = 0;
-    int MaxFileSize = 0; // kept for callers; paths have no length limit here
+    QWidget* Owner = nullptr; // the window the dialog belongs to
+    int MaxFileSize = 0;      // kept for callers; paths have no length limit here
     bool CancelError = false;
 
     int APIReturn() const { return apiReturn_; }

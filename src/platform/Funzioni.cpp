@@ -7,6 +7,9 @@
 #include <QRegularExpression>
 #include <QTextEdit>
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 QUrl mailAddress(const QString& target) {
@@ -83,4 +86,64 @@ void SelectActiveText() {
         plain->selectAll();
     else if (auto* rich = qobject_cast<QTextEdit*>(focused))
         rich->selectAll();
+}
+
+double leadingNumber(const QString& text) {
+    const qsizetype n = text.size();
+    auto digit = [&](qsizetype i) { return i < n && text[i] >= u'0' && text[i] <= u'9'; };
+    qsizetype i = 0;
+    while (i < n && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\r' || text[i] == u'\n'))
+        ++i;
+    const qsizetype start = i;
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    bool anyDigit = false;
+    for (; digit(i); ++i)
+        anyDigit = true;
+    if (i < n && text[i] == u'.') {
+        for (++i; digit(i); ++i)
+            anyDigit = true;
+    }
+    if (!anyDigit)
+        return 0;
+    qsizetype end = i;
+    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+        qsizetype j = i + 1;
+        if (j < n && (text[j] == u'+' || text[j] == u'-'))
+            ++j;
+        if (digit(j)) {
+            while (digit(j))
+                ++j;
+            end = j;
+        }
+    }
+    bool ok = false;
+    const double value = text.mid(start, end - start).toDouble(&ok);
+    return ok && std::isfinite(value) ? value : 0;
+}
+
+namespace {
+template <typename Int> std::optional<Int> roundTo(double value) {
+    if (!std::isfinite(value))
+        return std::nullopt;
+    const double rounded = std::nearbyint(value);
+    if (rounded < double(std::numeric_limits<Int>::min()) ||
+        rounded > double(std::numeric_limits<Int>::max()))
+        return std::nullopt;
+    return Int(rounded);
+}
+} // namespace
+
+std::optional<qint32> toInt32(double value) {
+    return roundTo<qint32>(value);
+}
+
+std::optional<qint16> toInt16(double value) {
+    return roundTo<qint16>(value);
+}
+
+qint32 LengthFromChoice(const QString& choice) {
+    QString rest = choice;
+    rest.remove(QStringLiteral("ID:"));
+    return toInt32(std::floor(leadingNumber(rest))).value_or(0);
 }

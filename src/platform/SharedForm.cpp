@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int kMargin = 12; // from the screen's edge and between stacked notices
+constexpr int kMargin = 12; // from the edge of the window or screen
 
 QFont noticeFont() {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
@@ -20,7 +20,7 @@ QFont noticeFont() {
     return font;
 }
 
-QLabel* makeNotice(const QString& text) {
+QLabel* makeNotice() {
     auto* notice = new QLabel;
     notice->setObjectName(QStringLiteral("PopUpMessage"));
     // A tooltip-type window: no frame, placed where we say, and never activated, so it does not
@@ -28,7 +28,6 @@ QLabel* makeNotice(const QString& text) {
     notice->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus);
     notice->setAttribute(Qt::WA_ShowWithoutActivating);
-    notice->setAttribute(Qt::WA_DeleteOnClose);
     notice->setFocusPolicy(Qt::NoFocus);
     notice->setFont(noticeFont());
     notice->setTextFormat(Qt::PlainText);
@@ -36,74 +35,75 @@ QLabel* makeNotice(const QString& text) {
     notice->setMargin(10);
     notice->setStyleSheet(QStringLiteral("QLabel#PopUpMessage { background: #fffbe6; color: #202020;"
                                          " border: 1px solid #8a8a8a; }"));
+    return notice;
+}
+
+// As wide as its longest line needs, within bounds; long texts wrap.
+void fitText(QLabel* notice, const QString& text) {
     notice->setText(text);
-    // As wide as its longest line needs, within bounds; long texts wrap.
     const QFontMetrics metrics(notice->font());
     int widest = 0;
     for (const QString& line : text.split(QLatin1Char('\n')))
         widest = qMax(widest, metrics.horizontalAdvance(line));
     const int width = qBound(200, widest + 2 * notice->margin() + 8, 380);
     notice->resize(width, notice->heightForWidth(width));
-    return notice;
 }
 
 } // namespace
 
+SharedForm::SharedForm() : timer_(this) {
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, &SharedForm::hideAll);
+}
+
 SharedForm::~SharedForm() {
-    for (const QPointer<QWidget>& notice : notices_) {
-        if (notice) {
-            notice->disconnect(this);
-            delete notice.data();
-        }
-    }
+    delete notice_.data();
+}
+
+void SharedForm::setAnchor(QWidget* window) {
+    anchor_ = window;
 }
 
 void SharedForm::ShowPopUpMessage(const QString& Message, int Secs, int KindMessage) {
     if (KindMessage != 0 && KindMessage != 2)
         return;
-    QLabel* notice = makeNotice(Message);
-    notices_.append(notice);
-    // Close the gap once the notice is really gone (it is half torn down while "destroyed" runs).
-    connect(notice, &QObject::destroyed, this,
-            [this] { QMetaObject::invokeMethod(this, &SharedForm::layoutNotices, Qt::QueuedConnection); });
-    auto* timer = new QTimer(notice); // a child, so it goes with its notice
-    timer->setSingleShot(true);
-    timer->setInterval(qBound(0, Secs, 86400) * 1000); // no int overflow
-    connect(timer, &QTimer::timeout, notice, &QWidget::close);
-    timer->start();
-    layoutNotices();
-    notice->show();
+    if (!notice_)
+        notice_ = makeNotice();
+    fitText(notice_, Message);
+    place();
+    notice_->show();
+    notice_->raise();
+    timer_.start(qBound(0, Secs, 86400) * 1000); // no int overflow
+    emit messageShown(Message);
 }
 
 QStringList SharedForm::visibleMessages() const {
-    QStringList texts;
-    for (const QPointer<QWidget>& notice : notices_) {
-        if (notice && notice->isVisible())
-            texts.append(static_cast<QLabel*>(notice.data())->text());
-    }
-    return texts;
+    return notice_ && notice_->isVisible() ? QStringList{notice_->text()} : QStringList();
+}
+
+void SharedForm::hideMessage(const QString& text) {
+    if (notice_ && notice_->isVisible() && notice_->text() == text)
+        hideAll();
 }
 
 void SharedForm::hideAll() {
-    const auto notices = notices_;
-    for (const QPointer<QWidget>& notice : notices) {
-        if (notice)
-            notice->close();
-    }
+    timer_.stop();
+    if (notice_)
+        notice_->hide();
 }
 
-// Newest notice at the bottom-right corner of the available screen area, older ones above it.
-void SharedForm::layoutNotices() {
-    notices_.removeIf([](const QPointer<QWidget>& notice) { return notice.isNull(); });
-    const QScreen* screen = QGuiApplication::primaryScreen();
+// At the bottom-right corner of the main window when it is on screen, else of the screen's
+// available area; always kept inside the screen.
+void SharedForm::place() {
+    QWidget* anchor = anchor_ && anchor_->isVisible() && !anchor_->isMinimized() ? anchor_.data() : nullptr;
+    const QScreen* screen = anchor ? anchor->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    int bottom = area.bottom() - kMargin;
-    for (qsizetype i = notices_.size() - 1; i >= 0; --i) {
-        QWidget* notice = notices_.at(i);
-        const QSize size = notice->size();
-        notice->move(area.right() - kMargin - size.width() + 1, bottom - size.height() + 1);
-        bottom -= size.height() + kMargin / 2;
-    }
+    const QRect corner = anchor ? anchor->frameGeometry() : area;
+    const QSize size = notice_->size();
+    QPoint at(corner.right() - kMargin - size.width() + 1, corner.bottom() - kMargin - size.height() + 1);
+    at.setX(qBound(area.left(), at.x(), area.right() - size.width() + 1));
+    at.setY(qBound(area.top(), at.y(), area.bottom() - size.height() + 1));
+    notice_->move(at);
 }

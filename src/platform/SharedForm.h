@@ -2,8 +2,11 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <QStringList>
+#include <QTimer>
 
+class QLabel;
 class QWidget;
 
 // The never-shown host of the popup notices. One lives as long as the program's windows and
@@ -11,18 +14,29 @@ class QWidget;
 class SharedForm : public QObject {
     Q_OBJECT
 public:
-    SharedForm() = default;
-    ~SharedForm() override; // notices still on screen go with it
+    SharedForm();
+    ~SharedForm() override; // a notice still on screen goes with it
+
+    // Notices show at this window's bottom-right corner while it is on screen, otherwise at the
+    // screen's.
+    void setAnchor(QWidget* window);
 
     // Shows Message for Secs seconds in a frameless notice that does not take the focus, and
-    // returns at once. Kinds 0 and 2 look the same; other kinds show nothing. A second notice
-    // while one shows is stacked beside it.
+    // returns at once. Kinds 0 and 2 look the same; other kinds show nothing. One notice shows at
+    // a time: a new one takes the place, text and time of the one showing.
     void ShowPopUpMessage(const QString& Message, int Secs = 0, int KindMessage = 0);
 
-    QStringList visibleMessages() const; // texts on screen now, oldest first
+    QStringList visibleMessages() const; // the text on screen now, if any
+    // Hides the notice if it still shows this text (it no longer applies).
+    void hideMessage(const QString& text);
     void hideAll();
 
+signals:
+    void messageShown(const QString& text);
+
 private:
-    void layoutNotices();
-    QList<QPointer<QWidget>> notices_;
+    void place();
+    QPointer<QWidget> anchor_;
+    QPointer<QLabel> notice_;
+    QTimer timer_;
 };

@@ -133,9 +133,8 @@ TextCatalog::Language& TextCatalog::languageNamed(const QString& name) {
     return byName_[name];
 }
 
-void TextCatalog::parse(const QString& content) {
+void TextCatalog::parse(const QStringList& lines) {
     Language* current = nullptr;
-    const QStringList lines = content.split(u'\n');
     for (const QString& fullLine : lines) {
         QStringView line = trimBlanks(fullLine);
         if (line.endsWith(u'\r'))
@@ -221,16 +220,19 @@ void TextCatalog::LoadLanguageFile(const QString& path, int) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxFileSize)
         return;
-    const QByteArray bytes = file.read(MaxFileSize + 1);
-    if (bytes.size() > MaxFileSize || bytes.contains('\0'))
+    QByteArray bytes = file.read(MaxFileSize + 1);
+    if (bytes.size() > MaxFileSize)
         return;
-    QStringDecoder decoder(QStringConverter::Utf8);
-    QString content = decoder(bytes);
-    if (decoder.hasError())
-        return; // not a text file of ours
-    if (content.startsWith(QChar(0xFEFF)))
-        content.remove(0, 1);
-    parse(content);
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    // Line by line, so that a line we cannot read (not UTF-8, or binary) costs only itself.
+    QStringList lines;
+    for (const QByteArray& raw : bytes.split('\n')) {
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const QString line = decoder(raw);
+        lines.append(decoder.hasError() || raw.contains('\0') ? QString() : line);
+    }
+    parse(lines);
 }
 
 void TextCatalog::ApplyTexts(const QString&, QWidget* window, const QString& language) const {

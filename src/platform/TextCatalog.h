@@ -55,7 +55,7 @@ private:
         QStringList windowOrder; // in file order
     };
     void clear();
-    void parse(const QString& content);
+    void parse(const QStringList& lines);
     Language& languageNamed(const QString& name);
     const ControlTexts* entry(const QString& language, const QString& window, const QString& control) const;
 

@@ -177,6 +177,9 @@
     X(SaveFailedTitle, 932)                                                                                  \
     X(CreateFailed, 933)                                                                                     \
     X(FormStaysOpen, 934)                                                                                    \
+    X(NotAVaultFile, 970)                                                                                    \
+    X(FileMissing, 971)                                                                                      \
+    X(DeleteFailed, 972)                                                                                     \
     X(ImportDialogTitle, 990)                                                                                \
     X(ImportFilter, 991)                                                                                     \
     X(ImportTitle, 992)                                                                                      \

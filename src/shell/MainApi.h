@@ -22,7 +22,7 @@ public:
     virtual void UpdateMenus() = 0;
     virtual void add_LastUsed(const QString& path) = 0;
     // Offers to save unsaved changes of the open file (and stores the recent files list).
-    // False when the user wanted the changes saved and writing them failed.
+    // False when the user cancelled, or wanted the changes saved and writing them failed.
     virtual bool SavePrompt(bool SaveWithoutAsking) = 0;
 
     // Browsing.

@@ -5,19 +5,26 @@
 #include "Browser.h"
 #include "CatalogChecks.h"
 #include "EditForm.h"
+#include "ExplorerBar.h"
 #include "FieldSets.h"
 #include "FileLifecycle.h"
+#include "Form_about.h"
+#include "GeneratorButton.h"
 #include "InputPassword.h"
 #include "Main.h"
 #include "Menus.h"
 #include "Product.h"
 #include "RecentFiles.h"
+#include "StrengthBar.h"
 #include "TestServices.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSettings>
 #include <QTest>
 
@@ -40,6 +47,7 @@ struct MainRun : TestServices {
         paths.executablePath = dir.filePath("vantrel");
         paths.languageFile = QStringLiteral(VANTREL_LAN_FILE);
         paths.settingsFile = iniPath;
+        paths.skinFile = QFileInfo(paths.languageFile).dir().filePath("winaqua.skn");
         main = std::make_unique<Main>(services, paths);
         main->setQuitHandler([this] { ++quits; });
         main->Form_Load();
@@ -185,6 +193,7 @@ private slots:
         QCOMPARE(f.engine().IsOpen(), created);
         QCOMPARE(QFile::exists(f.path("new.qx")), created);
         if (created) {
+            QVERIFY(f.notices.visibleMessages().isEmpty()); // "type it again" went with the dialog
             QCOMPARE(f.prefs.LastOpen(), f.path("new.qx"));
             QCOMPARE(f.accountsOnDisk("new.qx", "abcde"), 0);
         }
@@ -224,6 +233,7 @@ private slots:
         f.files.cancel();
         f.trigger(MenuCommand::Open);
         QCOMPARE(f.files.requests.last().title, u"Open Vantrel file");
+        QCOMPARE(f.files.requests.last().owner, &m); // it stays above the window
         QVERIFY(f.engine().IsOpen());
 
         f.files.choose(f.path("b.qx"));
@@ -355,8 +365,9 @@ private slots:
             m.add_LastUsed(f.path("a.QX")); // the same file in other case: no change, order kept
             QCOMPARE(m.recentFiles().History(), expected);
 
-            // A click on an entry closes the open file and offers the chosen one.
-            entries[2]->trigger();
+            // A click on an entry closes the open file and offers the chosen one. (The list was
+            // rebuilt: its entries are new ones.)
+            m.recentFiles().entries()[2]->trigger();
             QVERIFY(!f.engine().IsOpen());
             QCOMPARE(m.inputPassword()->QXFile(), f.path("A.qx"));
             m.inputPassword()->Command_Cancel_Click();
@@ -402,12 +413,140 @@ private slots:
         QCOMPARE(textsChangedBy(catalog, "English", &m), QStringList());
         f.makeVault("a.qx", "secret1");
         m.files().OpenGivenFile(f.path("a.qx"));
-        // The mask, generator and strength controls arrive with the password tools.
-        QStringList missing = missingControls(catalog, "English", m.inputPassword());
-        missing.sort();
-        QCOMPARE(missing,
-                 QStringList({"ARProgressBar_password", "Command_GeneneratePassword", "Command_Mask"}));
+        QCOMPARE(missingControls(catalog, "English", m.inputPassword()), QStringList());
         QCOMPARE(textsChangedBy(catalog, "English", m.inputPassword()), QStringList());
+    }
+
+    // The master password box: rated with its bits as it changes, masked at every opening
+    // whatever the edit forms chose, shown and hidden by the mask button only while it shows.
+    void masterPasswordBoxTools() {
+        MainRun f;
+        f.prefs.setHiddenChar({}); // the edit forms show passwords in clear
+        f.makeVault("a.qx", "secret1");
+        Main& m = f.start();
+        m.files().OpenGivenFile(f.path("a.qx"));
+        InputPassword* dialog = m.inputPassword();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        auto* box = dialog->findChild<QLineEdit*>("Text_LogIn");
+        auto* bar = dialog->findChild<StrengthBar*>("ARProgressBar_password");
+        auto* mask = dialog->findChild<QToolButton*>("Command_Mask");
+        auto* generator = dialog->findChild<GeneratorButton*>("Command_GeneneratePassword");
+        QVERIFY(bar && mask && generator);
+        QCOMPARE(box->echoMode(), QLineEdit::Password);
+        auto tip = [](int bits) {
+            return Text(TextId::StrengthLabel) + QString::number(bits) + Text(TextId::StrengthBitsOf) +
+                   "128" + Text(TextId::StrengthBits);
+        };
+
+        QTest::keyClicks(box, "abc");
+        QCOMPARE(bar->value(), 18);
+        QCOMPARE(box->displayText(), "###"); // under the skin too
+        QCOMPARE(box->toolTip(), tip(24));
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(box, Qt::Key_Backspace);
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(box->toolTip(), tip(0));
+
+        for (QLineEdit::EchoMode expected : {QLineEdit::Normal, QLineEdit::Password}) {
+            mask->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(mask, Qt::Key_Space);
+            QCOMPARE(box->echoMode(), expected);
+            QCOMPARE(QApplication::focusWidget(), box);
+        }
+        QCOMPARE(f.ini.read({}, "Preferences", "HiddenChar"), QString()); // never stored here
+
+        generator->click();
+        QCOMPARE(box->text().size(), 10);
+        QCOMPARE(box->toolTip(), tip(80));
+        mask->setFocus();
+        box->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(box->selectedText(), box->text());
+        QVERIFY(m.inputPassword()); // nothing was confirmed
+    }
+
+    void generateCommandsFillTheClipboard() {
+        MainRun f;
+        f.startWithOpenVault();
+        f.trigger(MenuCommand::GeneratePassword);
+        QCOMPARE(QGuiApplication::clipboard()->text().size(), 10);
+        f.prompts.answerInput("3");
+        f.prompts.answerInput("4");
+        f.trigger(MenuCommand::GenerateTrain);
+        QCOMPARE(QGuiApplication::clipboard()->text().size(), 3 * 6);
+        QCOMPARE(f.shown(), QStringList({Text(TextId::BatchIntro), Text(TextId::BatchCopied)}));
+    }
+
+    // Esc at "save the changes?" takes nothing away: the file stays open with its changes, the
+    // program runs on, and no other file is offered.
+    void cancellingTheSaveQuestionKeepsEverything_data() {
+        QTest::addColumn<int>("command");
+        QTest::newRow("close") << int(MenuCommand::Close);
+        QTest::newRow("exit") << int(MenuCommand::Exit);
+        QTest::newRow("open") << int(MenuCommand::Open);
+    }
+
+    void cancellingTheSaveQuestionKeepsEverything() {
+        QFETCH(int, command);
+        MainRun f;
+        f.makeVault("b.qx", "secret2");
+        Main& m = f.startWithOpenVault();
+        f.addUnsavedAccount("unsaved");
+        f.files.choose(f.path("b.qx"));
+        f.prompts.answerCancel();
+        f.trigger(MenuCommand(command));
+        QCOMPARE(f.prompts.asked.last().kind, ScriptedPrompts::Asked::SaveChanges);
+        QCOMPARE(f.engine().CurrentFilePath(), f.path("a.qx"));
+        QCOMPARE(f.engine().AccountCount(), 1);
+        QVERIFY(m.isModified());
+        QCOMPARE(f.quits, 0);
+        QVERIFY(!m.inputPassword());
+    }
+
+    // New closes the open forms first, each with its own question; Esc there stops New.
+    void newClosesTheFormsFirst() {
+        MainRun f;
+        Main& m = f.startWithOpenVault();
+        f.trigger(MenuCommand::NewBank);
+        QTest::keyClicks(m.commands().openForm(Banks)->Texts(Box::AccountName), "joe");
+        f.files.choose(f.path("new.qx"));
+        f.prompts.answerCancel();
+        f.trigger(MenuCommand::New);
+        QCOMPARE(f.prompts.last(), Text(TextId::FormUnsavedTitle) + ": " + Text(TextId::FormUnsavedPrompt));
+        QVERIFY(m.commands().openForm(Banks));
+        QVERIFY(!m.inputPassword());
+
+        f.files.choose(f.path("new.qx"));
+        f.prompts.answerNo(); // the typing goes, and so does the form
+        f.trigger(MenuCommand::New);
+        QVERIFY(!m.commands().openForm(Banks));
+        QVERIFY(m.inputPassword() && m.inputPassword()->NewFile());
+    }
+
+    // The category bar fits its captions, counts included, in every language.
+    void categoryBarFitsInEveryLanguage() {
+        for (const char* language : {"English", "Italian", "German"}) {
+            MainRun f;
+            f.prefs.setLanguageUsed(language);
+            f.makeVault("a.qx", "secret1");
+            Main& m = f.start();
+            m.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&m));
+            m.files().OpenGivenFile(f.path("a.qx")); // the counts come while the window shows
+            f.enterPassword("secret1");
+            QApplication::processEvents();
+            QTRY_COMPARE(clippedControls(m.browser().explorerBar().viewport()).join(", "), QString());
+        }
+    }
+
+    void aboutBoxOpensOnce() {
+        MainRun f;
+        Main& m = f.start();
+        f.trigger(MenuCommand::About);
+        f.trigger(MenuCommand::About);
+        const QList<Form_about*> boxes = m.findChildren<Form_about*>();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0]->isVisible());
+        QCOMPARE(boxes[0]->findChild<QPushButton*>("Command_OK")->text(), u"OK"); // from the language file
     }
 
     void openFormsAreStoredBeforeTheFileIsSaved() {

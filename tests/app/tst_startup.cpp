@@ -4,7 +4,10 @@
 #include "MainRun.h"
 #include "Product.h"
 
+#include <QDir>
 #include <QProcess>
+
+#include <sys/stat.h>
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -22,13 +25,33 @@ private slots:
         QCOMPARE(f.prefs.LastOpen(), f.path("given.qx"));
     }
 
-    // A named file that is not there is offered all the same; unlocking it says why it failed.
-    void missingFileGetsTheOpenFailureMessage() {
+    // A named file is offered whatever it is; unlocking it says what is wrong with it: a missing
+    // file, something that is not a vault (a pipe included, which must not keep us waiting), and
+    // only for a real vault, the master password.
+    void unlockingSaysWhatIsWrongWithTheFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("message");
+        QTest::newRow("missing") << "nowhere.qx" << int(TextId::FileMissing);
+        QTest::newRow("a folder") << "folder.qx" << int(TextId::NotAVaultFile);
+        QTest::newRow("a pipe") << "pipe.qx" << int(TextId::NotAVaultFile);
+        QTest::newRow("a text file") << "notes.qx" << int(TextId::NotAVaultFile);
+        QTest::newRow("a vault, wrong password") << "real.qx" << int(TextId::OpenFailed);
+    }
+
+    void unlockingSaysWhatIsWrongWithTheFile() {
+        QFETCH(QString, name);
+        QFETCH(int, message);
         MainRun f;
-        f.fileToOpen = f.path("nowhere.qx");
+        QVERIFY(QDir(f.dir.path()).mkdir("folder.qx"));
+        QCOMPARE(::mkfifo(QFile::encodeName(f.path("pipe.qx")).constData(), 0600), 0);
+        QFile notes(f.path("notes.qx"));
+        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("shopping list\n") > 0);
+        notes.close();
+        QVERIFY(f.makeVault("real.qx", "other password"));
+        f.fileToOpen = f.path(name);
         f.start();
         f.enterPassword("secret1");
-        QCOMPARE(f.prompts.prompts(), QStringList{Text(TextId::OpenFailed)});
+        QCOMPARE(f.prompts.prompts(), QStringList{Text(TextId(message))});
         QVERIFY(!f.engine().IsOpen());
     }
 

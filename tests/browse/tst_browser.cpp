@@ -1,6 +1,7 @@
 // The category bar, the account list and the status bar on a real vault.
 
 #include "BrowserWindow.h"
+#include "CatalogChecks.h"
 #include "ExplorerBar.h"
 #include "ListViewHandling.h"
 
@@ -208,6 +209,25 @@ private slots:
         b().ListView_Accounts_ColumnClick(1);
         b().ListView_Accounts_ColumnClick(1);
         QCOMPARE(w().column(1), QStringList({"bob", "al"}));
+    }
+
+    // The bar is as wide as its longest caption needs, in every language, counts included.
+    void barFitsItsCaptionsInEveryLanguage() {
+        TextCatalog real;
+        real.LoadLanguageFile(VANTREL_LAN_FILE);
+        for (qint16 i = 1; i <= real.LanguageCount(); ++i) {
+            InitLanguage(VANTREL_LAN_FILE);
+            languageCatalog().SelectLanguage(real.LanguageName(i));
+            TestServices s;
+            BrowserWindow w(s);
+            QVERIFY(w.createVault());
+            w.add(ComputersLogon, "pc", "me");
+            w.browser->UpdateBar();
+            w.window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+            QCOMPARE(clippedControls(w.browser->explorerBar().viewport()).join(", "), QString());
+        }
+        useTestTexts();
     }
 
     void categoryBarCounts() {

@@ -2,11 +2,14 @@
 #include "EditRun.h"
 
 #include "DatePicker.h"
+#include "GeneratorButton.h"
+#include "StrengthBar.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -58,6 +61,10 @@ QString AccountRecord::*member(const QString& name) {
 
 QString caption(int category) {
     return QLatin1String(categoryInfo(category)->caption);
+}
+
+bool masked(const EditForm* form) {
+    return qobject_cast<QLineEdit*>(form->Texts(1))->echoMode() == QLineEdit::Password;
 }
 
 } // namespace
@@ -142,6 +149,25 @@ private slots:
                 QCOMPARE(form->Command_cancel()->isVisible(), tab == 0);
             }
         }
+    }
+
+    // Every caption and every box fits, on every tab of every form, in every language.
+    void formsFitTheirTextsInEveryLanguage() {
+        InitLanguage(VANTREL_LAN_FILE);
+        const TextCatalog& catalog = languageCatalog();
+        for (qint16 l = 1; l <= catalog.LanguageCount(); ++l) {
+            fx->prefs.setLanguageUsed(catalog.LanguageName(l));
+            for (int c = 0; c < CategoryCountTotal; ++c) {
+                EditForm* form = fx->newForm(c);
+                QVERIFY(QTest::qWaitForWindowExposed(form));
+                for (int tab = 0; tab < 3; ++tab) {
+                    form->SmartTab_Pwd()->setCurrentIndex(tab);
+                    QCOMPARE(clippedControls(form).join(", "), QString());
+                }
+                QVERIFY(form->close());
+            }
+        }
+        useTestTexts();
     }
 
     // The account name is trimmed; on Files and Serials the file or software name (box 14),
@@ -250,6 +276,11 @@ private slots:
     void cancelAsksAboutChanges() {
         EditForm* form = fx->newForm(Misc);
         QTest::keyClicks(form->Texts(0), QStringLiteral("joe"));
+        fx->prompts.answerCancel(); // Esc at the question: the form stays as it was
+        QVERIFY(!form->close());
+        QCOMPARE(fx->commands.openForm(Misc), form);
+        QCOMPARE(form->boxText(0), "joe");
+        QVERIFY(form->FormChanged());
         fx->prompts.answerYes();
         form->Command_cancel()->click();
         QCOMPARE(fx->prompts.last(), T(TextId::FormUnsavedTitle) + ": " + T(TextId::FormUnsavedPrompt));
@@ -290,6 +321,103 @@ private slots:
         form->Command_ok()->click();
         QCOMPARE(fx->stored(record.ID).Notes,
                  QStringLiteral("xa\r\nb\u00a0\r\nc\r\n")); // edited: line ends kept
+    }
+
+    // The bar follows the password however it changes; generating fills the box but is not
+    // typing, so the caption keeps no "*" and what is stored is what was generated.
+    void passwordBoxRatesAndGenerates() {
+        EditForm* form = fx->newForm(Forums);
+        StrengthBar* bar = form->ARProgressBar_password();
+        QVERIFY(form->Texts(1)->toolTip() != T(TextId::PasswordBoxTip));
+        QTest::keyClicks(form->Texts(1), QStringLiteral("abc"));
+        QCOMPARE(bar->value(), 18);
+        QCOMPARE(form->Texts(1)->toolTip(), T(TextId::PasswordBoxTip));
+        form->close();
+
+        const AccountRecord record =
+            fx->put(Forums, QStringLiteral("forum"), QStringLiteral("joe"), "12345678");
+        form = fx->edit(record);
+        QCOMPARE(form->ARProgressBar_password()->value(), 50);
+        form->Command_GeneneratePassword()->click();
+        QCOMPARE(form->boxText(1).size(), 10);
+        QCOMPARE(form->ARProgressBar_password()->value(), 62);
+        form->Command_GeneneratePassword()->menu()->actions().last()->trigger();
+        const QString generated = form->boxText(1);
+        QCOMPARE(generated.size(), 100);
+        QCOMPARE(form->ARProgressBar_password()->value(), 100);
+        QVERIFY(!form->FormChanged());
+        QCOMPARE(form->windowTitle(), caption(Forums));
+        form->Command_ok()->click();
+        QCOMPARE(fx->stored(record.ID).Password, generated);
+    }
+
+    void hiddenCharCarriesToLaterFormsAndRestarts() {
+        fx->main.window.setStyleSheet(QStringLiteral("QLabel { color: navy; }")); // a skinned main window
+        EditForm* first = fx->newForm(Banks);
+        QVERIFY(!masked(first)); // nothing stored: in clear
+        QTest::mouseDClick(first->Texts(1), Qt::LeftButton);
+        QVERIFY(masked(first));
+        QCOMPARE(fx->prefs.HiddenChar(), QStringLiteral("#"));
+
+        EditForm* second = fx->newForm(Pins);
+        QVERIFY(masked(second));
+        second->setBoxText(1, QStringLiteral("pw"));
+        QCOMPARE(qobject_cast<QLineEdit*>(second->Texts(1))->displayText(), QStringLiteral("##"));
+        QTest::mouseDClick(second->Texts(1), Qt::LeftButton);
+        QVERIFY(!masked(second));
+        QVERIFY(masked(first)); // an open form keeps its own
+        QCOMPARE(fx->prefs.HiddenChar(), QString());
+        QTest::mouseDClick(second->Texts(1), Qt::LeftButton);
+
+        KW_ini ini(fx->iniPath); // the next run reads the same settings file
+        Preferences restarted(ini, fx->clock, fx->dir.path());
+        QCOMPARE(restarted.HiddenChar(), QStringLiteral("#"));
+    }
+
+    // Leaving the password box warns when another account has that password; the account's own
+    // does not count, and the warning stops nothing.
+    void passwordInUseByAnotherAccount() {
+        const AccountRecord shared = fx->put(Banks, QStringLiteral("bank"), QStringLiteral("joe"), "same");
+        fx->put(Pins, QStringLiteral("pin"), QStringLiteral("joe"), "same");
+        const AccountRecord alone = fx->put(Banks, QStringLiteral("bank 2"), QStringLiteral("ann"), "mine");
+        auto leavePassword = [](EditForm* form) {
+            QVERIFY(QTest::qWaitForWindowActive(form));
+            form->Texts(1)->setFocus();
+            QTest::keyClick(form->Texts(1), Qt::Key_Tab);
+            QVERIFY(!form->Texts(1)->hasFocus());
+        };
+        EditForm* form = fx->edit(alone);
+        leavePassword(form);
+        QCOMPARE(fx->shown(), QStringList());
+        form->close();
+
+        form = fx->edit(shared);
+        leavePassword(form);
+        QCOMPARE(fx->shown(), QStringList{T(TextId::PasswordInUse)});
+        form->Command_ok()->click();
+        QCOMPARE(fx->shown().last(), T(TextId::StoredBanks));
+
+        form = fx->newForm(Misc); // not stored yet: every account counts
+        QTest::keyClicks(form->Texts(1), QStringLiteral("mine"));
+        leavePassword(form);
+        QCOMPARE(fx->shown().last(), T(TextId::PasswordInUse));
+    }
+
+    void focusSelectsTheWholeText() {
+        AccountRecord record = fx->put(Misc, QStringLiteral("misc"), QStringLiteral("joe"), "pw");
+        record.Notes = QStringLiteral("line one\nline two");
+        fx->engine().PutRecord(record);
+        EditForm* form = fx->edit(record);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        for (int box : {99, 0, 1}) {
+            auto* line = qobject_cast<QLineEdit*>(form->Texts(box));
+            line->setFocus(Qt::OtherFocusReason);
+            QCOMPARE(line->selectedText(), line->text());
+        }
+        auto* notes = qobject_cast<QPlainTextEdit*>(form->Texts(11));
+        notes->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(notes->textCursor().selectionStart(), 0);
+        QCOMPARE(notes->textCursor().selectionEnd(), notes->toPlainText().size());
     }
 };
 

@@ -106,17 +106,16 @@ private slots:
         QCOMPARE(c.tooltipIn("English", "W", "B"), std::nullopt);
     }
 
-    void unusableFilesGiveAnEmptyCatalog() {
-        // Missing, binary or not UTF-8: what was loaded before is gone all the same.
-        for (const QByteArray& content :
-             {QByteArray(), QByteArray("[language English]\ntext 1 = a") + '\0' + "b\n",
-              QByteArray("[language English]\ntext 1 = caf\xE9\n")}) {
-            TextCatalog c = loaded("[default] English\n[language English]\ntext 1 = old\n");
-            c.LoadLanguageFile(content.isNull() ? dir_.filePath("absent.lan") : writeFile("bad.lan", content),
-                               0);
-            QCOMPARE(c.LanguageCount(), qint16(0));
-            QCOMPARE(c.DefaultLanguage(), QString());
-        }
+    void unreadableLinesAreSkippedAlone() {
+        // A binary line and one that is not UTF-8 go; the texts around them stay.
+        TextCatalog c = loaded("\xEF\xBB\xBF[language English]\ntext 1 = a" + QByteArray(1, '\0') +
+                               "b\ntext 2 = caf\xE9\ntext 3 = caf\xC3\xA9\n");
+        QCOMPARE(c.textIds("English"), QStringList{"3"});
+        QCOMPARE(c.textIn("English", "3"), QString("café"));
+        // A missing file leaves nothing of what was loaded before.
+        c.LoadLanguageFile(dir_.filePath("absent.lan"), 0);
+        QCOMPARE(c.LanguageCount(), qint16(0));
+        QCOMPARE(c.DefaultLanguage(), QString());
     }
 
     void languagesAndTheProcessCatalog() {

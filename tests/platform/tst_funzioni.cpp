@@ -82,6 +82,15 @@ private slots:
         QCOMPARE(line->selectedText(), QStringLiteral("he"));
         QVERIFY(!check->isChecked());
     }
+
+    void lengthFromChoice() {
+        const std::pair<const char*, int> choices[] = {
+            {"ID:10", 10},   {"ID:100", 100}, {"15", 15},           {"ID:ID:20", 20}, {" ID: 30 chars", 30},
+            {"ID:12.9", 12}, {"ID:-2.5", -3}, {"ID:1e3", 1000},     {"ID:", 0},       {"", 0},
+            {"ID:0x10", 0},  {"id:15", 0},    {"ID:99999999999", 0}};
+        for (const auto& [choice, length] : choices)
+            QVERIFY2(LengthFromChoice(QLatin1String(choice)) == length, choice);
+    }
 };
 
 QTEST_MAIN(TestFunzioni)

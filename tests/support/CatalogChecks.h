@@ -6,10 +6,15 @@
 
 #include "TextCatalog.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTabWidget>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace catalog_checks {
 
@@ -84,4 +89,33 @@ inline QStringList textsChangedBy(const TextCatalog& catalog, const QString& lan
         if (catalog_checks::textsOf(window, names.at(i)) != before.at(i))
             changed.append(names.at(i));
     return changed;
+}
+
+// The controls on the window whose caption does not fit the room they were given: labels and
+// buttons narrower than their text needs, one-line boxes too narrow for a usual value, and anything
+// reaching past the window's sides. The window must be shown and laid out.
+inline QStringList clippedControls(QWidget* window) {
+    QStringList clipped;
+    auto name = [](const QWidget* w) {
+        return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                         : w->objectName();
+    };
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(window))
+            continue;
+        auto* label = qobject_cast<QLabel*>(w);
+        const bool wraps = label && label->wordWrap();
+        if ((label || qobject_cast<QAbstractButton*>(w)) && !wraps && w->width() < w->sizeHint().width())
+            clipped << name(w) + QStringLiteral(" (%1 < %2)").arg(w->width()).arg(w->sizeHint().width());
+        // Nothing may reach past the window's sides.
+        const int left = w->mapTo(window, QPoint(0, 0)).x();
+        if (left < 0 || left + w->width() > window->width())
+            clipped << name(w) + QStringLiteral(" (outside)");
+        // A one-line box shows a dozen characters at least, or no usual value fits.
+        const int dozen = 12 * w->fontMetrics().averageCharWidth();
+        if (qobject_cast<QLineEdit*>(w) && w->width() < std::max(dozen, w->minimumWidth()))
+            clipped << name(w) + QStringLiteral(" (%1 px)").arg(w->width());
+    }
+    clipped.sort();
+    return clipped;
 }

@@ -37,31 +37,38 @@ private:
 class ScriptedPrompts final : public Prompts {
 public:
     struct Asked {
-        enum Kind { YesNo, Alert, Input } kind;
+        enum Kind { YesNo, SaveChanges, Alert, Input } kind;
         QString prompt;
         QString title;
+        QString initial; // an input box's proposed answer
     };
-    void answerYes() { yesNo_.append(true); }
-    void answerNo() { yesNo_.append(false); }
-    void answerInput(const QString& text) { inputs_.append({true, text}); }
-    void cancelInput() { inputs_.append({false, QString()}); }
+    void answerYes() { yesNo_.append(Answer::Yes); }
+    void answerNo() { yesNo_.append(Answer::No); }
+    void answerCancel() { yesNo_.append(Answer::Cancel); } // Esc or the close box
+    void answerInput(const QString& text) { inputs_.append({Reply::Typed, text}); }
+    void acceptProposed() { inputs_.append({Reply::Proposed, QString()}); } // OK on what the box offers
+    void cancelInput() { inputs_.append({Reply::Cancel, QString()}); }
 
     bool askYesNo(QWidget*, const QString& prompt, const QString& title) override {
-        asked.append({Asked::YesNo, prompt, title});
-        return !yesNo_.isEmpty() && yesNo_.takeFirst();
+        asked.append({Asked::YesNo, prompt, title, QString()});
+        return !yesNo_.isEmpty() && yesNo_.takeFirst() == Answer::Yes;
+    }
+    Answer askSaveChanges(QWidget*, const QString& prompt, const QString& title) override {
+        asked.append({Asked::SaveChanges, prompt, title, QString()});
+        return yesNo_.isEmpty() ? Answer::No : yesNo_.takeFirst();
     }
     void alert(QWidget*, const QString& message, const QString& title) override {
-        asked.append({Asked::Alert, message, title});
+        asked.append({Asked::Alert, message, title, QString()});
     }
-    bool inputBox(QWidget*, const QString& prompt, const QString& title, const QString&,
+    bool inputBox(QWidget*, const QString& prompt, const QString& title, const QString& initial,
                   QString& value) override {
-        asked.append({Asked::Input, prompt, title});
+        asked.append({Asked::Input, prompt, title, initial});
         if (inputs_.isEmpty())
             return false;
-        const auto [ok, text] = inputs_.takeFirst();
-        if (ok)
-            value = text;
-        return ok;
+        const auto [reply, text] = inputs_.takeFirst();
+        if (reply != Reply::Cancel)
+            value = reply == Reply::Typed ? text : initial;
+        return reply != Reply::Cancel;
     }
 
     QStringList prompts() const {
@@ -78,8 +85,9 @@ public:
     QList<Asked> asked;
 
 private:
-    QList<bool> yesNo_;
-    QList<std::pair<bool, QString>> inputs_;
+    enum class Reply { Typed, Proposed, Cancel };
+    QList<Answer> yesNo_;
+    QList<std::pair<Reply, QString>> inputs_;
 };
 
 // Picks the files it was told to, in order; cancels when it has none left.

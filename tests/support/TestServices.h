@@ -37,9 +37,16 @@ struct TestServices {
                          files,
                          links};
 
+    QStringList noticesShown; // every notice since the start, oldest first
+
+    TestServices() {
+        QObject::connect(&notices, &SharedForm::messageShown,
+                         [this](const QString& text) { noticesShown << text; });
+    }
+
     QString path(const QString& name) const { return dir.filePath(name); }
     VaultEngine& engine() { return services.engine(); }
-    QStringList shown() const { return notices.visibleMessages(); } // notices on screen, oldest first
+    QStringList shown() const { return noticesShown; }
 
     // A vault on disk made outside any window, with a Banks account per description.
     bool makeVault(const QString& name, const QString& password, const QStringList& descriptions = {}) const {
