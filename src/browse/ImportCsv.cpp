@@ -83,6 +83,7 @@ void importCsv(MainApi& main) {
     if (!services.engine().IsOpen())
         return;
     cmnDlg dialog(services.fileDialogs);
+    dialog.Owner = main.mainWindow();
     dialog.DialogTitle = Text(TextId::ImportDialogTitle);
     dialog.Filter = Text(TextId::ImportFilter) + QStringLiteral("|*.csv");
     // Browsers and most managers save their exports in the downloads folder.
