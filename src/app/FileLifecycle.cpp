@@ -162,11 +162,16 @@ bool FileLifecycle::CloseFile() {
     if (services().engine().IsOpen() && !SavePrompt(false))
         return false; // cancelled, or the changes could not be saved: the file stays open
     services().engine().CloseFile();
+    // Whatever was not saved went with the file (the user said No): no mark, no live commands and
+    // no web address of the closed file are left behind.
+    Modified_ = false;
     browser_.UpdateBar();
     browser_.clearList();
     if (services().engine().IsOpen())
         services().notices.ShowPopUpMessage(Text(TextId::FileClosed), 10, 0);
     update_caption();
     browser_.setPanels(Text(TextId::FileClosed), QString());
+    main_.UpdateMenus();
+    main_.UpdateContextMenus();
     return true;
 }

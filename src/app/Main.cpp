@@ -3,6 +3,7 @@
 #include "AccountCommands.h"
 #include "AppServices.h"
 #include "Browser.h"
+#include "ClipboardCommands.h"
 #include "FileLifecycle.h"
 #include "Form_about.h"
 #include "Funzioni.h"
@@ -59,6 +60,7 @@ Main::Main(AppServices& services, MainPaths paths, QWidget* parent)
         menus_->action(MenuCommand::RecentFirst), menus_->action(MenuCommand::RecentEnd));
     files_ = new FileLifecycle(*this, *this, *browser_, *commands_, *recent_);
     inactivity_ = new InactivityLock(services_, *files_, *commands_, *browser_, this);
+    clipboard_ = new ClipboardCommands(services_, *browser_, this);
     connect(recent_, &RecentFiles::openRequested, this, [this](const QString& path) {
         // A recent file: close the open one (after its save prompt), then unlock the chosen one.
         if (files_->CloseFile())
@@ -103,6 +105,21 @@ void Main::run(MenuCommand command, bool checked) {
     case C::DuplicateAccount:
     case C::DuplicateAccountHidden:
         return commands_->DuplicateAccount();
+    case C::FindAccount:
+    case C::FindAccountHidden:
+        return ShowFindDialog();
+    case C::CopyAccount:
+    case C::CopyAccountMain:
+        return clipboard_->CopyAccountName();
+    case C::CopyPassword:
+    case C::CopyPasswordMain:
+        return clipboard_->CopyPassword();
+    case C::Export:
+    case C::ExportMain:
+        return clipboard_->ExportAccounts();
+    case C::VisitWebSite:
+    case C::VisitWebSiteMain:
+        return clipboard_->VisitWebSite(menus_->action(C::VisitWebSite)->data().toString());
     case C::ShowAll:
         return browser_->ShowAll();
     case C::StayOnTop:
@@ -126,7 +143,7 @@ void Main::run(MenuCommand command, bool checked) {
         about_->activateWindow();
         return;
     default:
-        return; // find, clipboard, export, web and generator commands are not wired yet
+        return; // separators; the recent files report their own clicks
     }
 }
 
@@ -194,6 +211,7 @@ bool Main::ExitRoutine(bool SaveWithoutAsking) {
         !services_.prompts.askYesNo(this, Text(TextId::ExitAnywayPrompt), Text(TextId::SaveFailedTitle)))
         return false; // stay, with the file still open and its changes in memory
     browser_->SaveColumnLayout();
+    clipboard_->clearCopiedPassword(); // while the engine is there to compare digests
     services_.releaseEngine();
     exited_ = true;
     quit_();
@@ -221,6 +239,16 @@ void Main::menu_kw_languages_Click(int index) {
     languageCatalog().ApplyTexts(kApplication, this, language);
     services_.prefs.setLanguageUsed(language);
     menus_->MarkLanguage(language);
+}
+
+void Main::ShowFindDialog() {
+    // One dialog: asking again while it shows brings that one forward. A closed one is on its way
+    // out and gives way to a new one.
+    if (!find_ || find_->isHidden())
+        find_ = new Find(*this, this);
+    find_->show();
+    find_->raise();
+    find_->activateWindow();
 }
 
 InputPassword* Main::inputPassword() const {
@@ -304,4 +332,6 @@ void Main::runBarTask(const QString& key) {
         commands_->EditAccount();
     else if (key == u"Delete")
         commands_->DeleteAccounts();
+    else if (key == u"Find")
+        ShowFindDialog();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BrowserHost.h"
+#include "Find.h"
 #include "MainApi.h"
 
 #include <QMainWindow>
@@ -10,6 +11,7 @@
 
 class AccountCommands;
 class Browser;
+class ClipboardCommands;
 class FileLifecycle;
 class Form_about;
 class InactivityLock;
@@ -74,7 +76,9 @@ public:
     Browser& browser() const { return *browser_; }
     AccountCommands& commands() const { return *commands_; }
     InactivityLock& inactivity() const { return *inactivity_; }
-    InputPassword* inputPassword() const; // while it is showing
+    ClipboardCommands& clipboardCommands() const { return *clipboard_; }
+    Find* findDialog() const { return find_; } // while it is showing
+    InputPassword* inputPassword() const;      // while it is showing
     void setQuitHandler(std::function<void()> quit) { quit_ = std::move(quit); }
     bool hasExited() const { return exited_; }
 
@@ -88,6 +92,7 @@ private:
     void run(MenuCommand command, bool checked);
     void applySkin();
     void keepOuterSize();
+    void ShowFindDialog();
 
     AppServices& services_;
     MainPaths paths_;
@@ -100,4 +105,6 @@ private:
     FileLifecycle* files_ = nullptr;
     InactivityLock* inactivity_ = nullptr;
     QPointer<Form_about> about_;
+    ClipboardCommands* clipboard_ = nullptr;
+    QPointer<Find> find_;
 };

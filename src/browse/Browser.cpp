@@ -10,8 +10,8 @@
 #include "Settings.h"
 #include "SharedForm.h"
 #include "TextCatalog.h"
+#include "WaitCursor.h"
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -27,15 +27,6 @@ const QString kPanel2Tip = QStringLiteral("Double click on this panel for viewin
 QString number(qint64 n) {
     return QString::number(n);
 }
-
-// The hourglass for as long as the object lives, whatever way the procedure ends.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QLabel* makePanel(const QString& name, QWidget* parent) {
     auto* panel = new QLabel(parent);

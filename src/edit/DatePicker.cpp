@@ -3,6 +3,7 @@
 #include "AccountRecord.h"
 #include "AutomationDate.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
@@ -19,6 +20,20 @@ QString dateFormat() {
     return format;
 }
 
+// Qt's calendar asks for less height than its six weeks take with some fonts, and the popup cuts
+// the last one; this one asks for a row more.
+class RoomyCalendar final : public QCalendarWidget {
+public:
+    using QCalendarWidget::QCalendarWidget;
+    // Qt's own size hint is its minimum size hint; both get the extra row here, without calling
+    // each other.
+    QSize minimumSizeHint() const override {
+        const QSize base = QCalendarWidget::minimumSizeHint();
+        return {base.width(), base.height() + fontMetrics().height() + 6};
+    }
+    QSize sizeHint() const override { return minimumSizeHint(); }
+};
+
 } // namespace
 
 DatePicker::DatePicker(QWidget* parent)
@@ -26,6 +41,9 @@ DatePicker::DatePicker(QWidget* parent)
     check_->setObjectName(QStringLiteral("hasDate"));
     edit_->setObjectName(QStringLiteral("date"));
     edit_->setCalendarPopup(true);
+    auto* calendar = new RoomyCalendar(edit_);
+    calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    edit_->setCalendarWidget(calendar);
     edit_->setDisplayFormat(dateFormat());
     // Automation dates run from the year 100 to 9999; the time of day is kept but not shown.
     edit_->setDateTimeRange(QDateTime(QDate(100, 1, 1), QTime(0, 0)),

@@ -6,6 +6,7 @@
 #include "Clock.h"
 #include "DatePicker.h"
 #include "FieldSets.h"
+#include "FormParts.h"
 #include "Funzioni.h"
 #include "GeneratorButton.h"
 #include "MainApi.h"
@@ -18,6 +19,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDateTimeEdit>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,6 +27,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -35,101 +38,8 @@
 
 namespace {
 
-// A several-line box that gives back exactly what it was given until the user edits it: the
-// text document turns "\r\n", lone "\r" and line separators into "\n" and would otherwise
-// rewrite stored notes and keys that nobody touched.
-class MultiLineBox final : public QPlainTextEdit {
-public:
-    using QPlainTextEdit::QPlainTextEdit;
-
-    void setText(const QString& text) {
-        original_ = text;
-        setPlainText(text);
-        document()->setModified(false);
-    }
-
-    QString text() const {
-        if (!document()->isModified())
-            return original_;
-        // The raw text keeps non-breaking spaces, which the plain-text view turns into blanks.
-        QString shown = document()->toRawText();
-        shown.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-        shown.replace(QChar::LineSeparator, QLatin1Char('\n'));
-        if (original_.contains(QLatin1String("\r\n")))
-            shown.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-        return shown;
-    }
-
-private:
-    QString original_;
-};
-
 QString latin(const char* text) {
     return QString::fromLatin1(text);
-}
-
-// Keys that only move the cursor, select, copy or switch windows do not count as typing.
-bool isTypingKey(const QKeyEvent* event) {
-    const int key = event->key();
-    switch (key) {
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_Meta:
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr:
-    case Qt::Key_CapsLock:
-    case Qt::Key_NumLock:
-    case Qt::Key_ScrollLock:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Escape:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_Home:
-    case Qt::Key_End:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-        return false;
-    default:
-        break;
-    }
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F35)
-        return false;
-    return !event->matches(QKeySequence::Copy) && !event->matches(QKeySequence::SelectAll);
-}
-
-// The locale's general date: the date, then the time unless it is midnight; the time alone
-// when the date part is zero.
-QString generalDate(double date) {
-    const QDateTime moment = fromAutomationDate(date);
-    if (!moment.isValid())
-        return {};
-    const QLocale locale;
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.remove(QLatin1Char('t')); // a QTime has no zone to name
-    timeFormat = timeFormat.trimmed();
-    const QString time = locale.toString(moment.time(), timeFormat);
-    if (std::trunc(date) == 0.0)
-        return time;
-    const QString day = locale.toString(moment.date(), QLocale::ShortFormat);
-    return moment.time() == QTime(0, 0) ? day : day + QLatin1Char(' ') + time;
-}
-
-// The width a one-line box needs to show its usual content whole: a card number of 19 characters,
-// the full date, or a few words elsewhere.
-int boxWidthFor(const QLineEdit* line, const FieldBox& box) {
-    const QFontMetrics metrics(line->font());
-    const int padding = 16; // frame and text margins
-    QString sample(16, QLatin1Char('x'));
-    if (box.field == &AccountRecord::CardNumber)
-        sample = QStringLiteral("0000 0000 0000 0000 000"); // up to 19 digits, in groups
-    else if (box.textIndex == Box::RecordDate)
-        sample = generalDate(46387.999988) + QStringLiteral("  "); // 31 December 2026, 23:59:59
-    else if (box.textIndex == Box::Identifier)
-        sample = QStringLiteral("0000000000");
-    return metrics.horizontalAdvance(sample) + padding;
 }
 
 } // namespace
@@ -270,6 +180,23 @@ void EditForm::buildUi() {
         if (!stretches)
             grid->setRowStretch(grid->rowCount(), 1);
     }
+
+    // Tab goes through each tab page as it reads, top to bottom and left to right, then to the
+    // next page; the form opens in its first box; Esc closes it (with its question) and Ctrl+S
+    // or Ctrl+Enter saves from any box.
+    QWidget* previous = nullptr;
+    for (FormTab tab : {FormTab::Common, FormTab::Specific, FormTab::Advanced}) {
+        for (QWidget* next : inReadingOrder(grids.value(tab))) {
+            if (previous)
+                setTabOrder(previous, next);
+            previous = next;
+        }
+    }
+    texts_.value(Box::Description)->setFocus();
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+    for (const QKeySequence& keys :
+         {QKeySequence(QKeySequence::Save), QKeySequence(Qt::CTRL | Qt::Key_Return)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &EditForm::Command_ok_Click);
 }
 
 void EditForm::Form_Load() {

@@ -20,6 +20,7 @@ public:
     virtual void set_Modified(bool value) = 0;
     virtual bool isModified() const = 0;
     virtual void UpdateMenus() = 0;
+    virtual void UpdateContextMenus() = 0; // the entries that follow the list and its selection
     virtual void add_LastUsed(const QString& path) = 0;
     // Offers to save unsaved changes of the open file (and stores the recent files list).
     // False when the user cancelled, or wanted the changes saved and writing them failed.

@@ -244,15 +244,27 @@ private slots:
         QCOMPARE(m.windowTitle(), kBaseTitle);
     }
 
+    // After Close nothing of the file is left live: no mark in the title, no Save, no Manager or
+    // context menu (their shortcuts included), no web address.
     void savePromptAnsweredNoThenYes() {
         MainRun f;
         Main& m = f.startWithOpenVault();
+        AccountRecord site = f.put(WebSites, "site", "ann");
+        site.WebsiteUrl = "www.example.org";
+        f.engine().PutRecord(site);
+        m.ListAccounts(WebSites);
+        QVERIFY(m.menus().action(MenuCommand::VisitWebSite)->isVisible());
         f.addUnsavedAccount("added");
         f.prompts.answerNo();
         f.trigger(MenuCommand::Close);
         QCOMPARE(f.prompts.last(), Text(TextId::SaveChangesTitle) + ": " + Text(TextId::SaveChangesPrompt));
         QVERIFY(!f.engine().IsOpen());
-        QVERIFY(m.windowTitle().endsWith(" [modified]"));
+        QCOMPARE(m.windowTitle(), kBaseTitle);
+        QVERIFY(!f.enabled(MenuCommand::Save));
+        QVERIFY(!m.menus().menu(MenuId::Manager)->isEnabled() &&
+                !m.menus().menu(MenuId::Hidden)->isEnabled());
+        QVERIFY(!m.menus().action(MenuCommand::VisitWebSite)->isVisible());
+        QVERIFY(!m.menus().action(MenuCommand::VisitWebSiteMain)->isVisible());
         QCOMPARE(m.browser().panelText(1), Text(TextId::FileClosed));
         QCOMPARE(f.accountsOnDisk("a.qx", "secret1"), 0);
 

@@ -24,6 +24,7 @@ public:
     void set_Modified(bool value) override { calls << QStringLiteral("set_Modified(%1)").arg(value); }
     bool isModified() const override { return false; }
     void UpdateMenus() override {}
+    void UpdateContextMenus() override {}
     void add_LastUsed(const QString&) override {}
     bool SavePrompt(bool) override { return true; }
     void UpdateBar() override { calls << QStringLiteral("UpdateBar"); }

@@ -1,12 +1,18 @@
 #include "CatalogChecks.h"
 #include "EditRun.h"
+#include "FieldSets.h"
 
 #include "DatePicker.h"
 #include "GeneratorButton.h"
 #include "StrengthBar.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,6 +20,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -168,6 +175,60 @@ private slots:
             }
         }
         useTestTexts();
+    }
+
+    // The expiry picker's calendar shows all six weeks of a month, the last one whole.
+    void calendarShowsItsLastRow() {
+        QFile skin(QFileInfo(VANTREL_LAN_FILE).dir().filePath("winaqua.skn")); // as the main window wears it
+        QVERIFY(skin.open(QIODevice::ReadOnly));
+        fx->main.window.setStyleSheet(QString::fromUtf8(skin.readAll()));
+        EditForm* form = fx->newForm(Banks);
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        DatePicker* picker = form->DTPicker_ExpirationPwd();
+        picker->setValue(46100.0); // March 2026: six week rows
+        QDateTimeEdit* edit = picker->dateEdit();
+        QTest::mouseClick(edit, Qt::LeftButton, {},
+                          QPoint(edit->width() - 6, edit->height() / 2)); // the arrow
+        QCalendarWidget* calendar = picker->dateEdit()->calendarWidget();
+        QTRY_VERIFY(calendar->isVisible());
+        auto* days = calendar->findChild<QTableView*>();
+        const int last = days->model()->rowCount() - 1;
+        const int bottom = days->rowViewportPosition(last) + days->rowHeight(last);
+        QWidget* popup = calendar->window();
+        QVERIFY(bottom <= days->viewport()->height());
+        QVERIFY(days->viewport()->mapTo(popup, QPoint(0, bottom)).y() <= popup->height());
+        calendar->window()->close();
+    }
+
+    // The keyboard alone fills and saves a form: it opens in its first box, Tab reads the common
+    // tab in order, Ctrl+S saves, Esc closes through the closing question.
+    void keyboardAlone() {
+        EditForm* form = fx->newForm(Banks);
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QCOMPARE(QApplication::focusWidget(), form->Texts(Box::Description));
+        QList<QWidget*> order;
+        for (int i = 0; i < 7; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget();
+        }
+        const QList<QWidget*> expected{form->Texts(Box::AccountName),
+                                       form->Texts(Box::Password),
+                                       form->Command_GeneneratePassword(),
+                                       form->DTPicker_ExpirationPwd()->checkBox(),
+                                       form->Texts(Box::Notes),
+                                       form->Command_ok(),
+                                       form->Command_cancel()};
+        QCOMPARE(order, expected);
+
+        QTest::keyClicks(form->Texts(Box::AccountName), "joe");
+        fx->prompts.answerCancel();
+        QTest::keyClick(form->Texts(Box::AccountName), Qt::Key_Escape);
+        QCOMPARE(fx->prompts.last(), T(TextId::FormUnsavedTitle) + ": " + T(TextId::FormUnsavedPrompt));
+        QCOMPARE(fx->commands.openForm(Banks), form);
+        QTest::keyClick(form->Texts(Box::AccountName), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(!fx->commands.openForm(Banks));
+        QCOMPARE(fx->engine().AccountCount(), 1);
     }
 
     // The account name is trimmed; on Files and Serials the file or software name (box 14),

@@ -34,7 +34,7 @@ fi
 
 for program in vantrel vantrel-cli; do
   ldd "$usr/bin/$program" | grep -q 'not found' && fail "$program misses a library"
-  out=$("$usr/bin/$program" --version) || fail "$program --version failed"
+  out=$(timeout 30 "$usr/bin/$program" --version) || fail "$program --version failed"
   [ "$out" = "$program $version" ] || fail "$program --version said '$out'"
 done
 grep -q "^Exec=vantrel %f$" "$usr/share/applications/org.vantrel.Vantrel.desktop" || fail "Exec line"

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QApplication>
+
+// The hourglass for as long as the object lives, whatever way the procedure ends.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
