@@ -10,11 +10,10 @@
 #include "Settings.h"
 #include "SharedForm.h"
 #include "TextCatalog.h"
+#include "WaitCursor.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QStandardPaths>
 
 namespace {
@@ -59,8 +58,7 @@ QString summary(const ImportBatch& batch) {
 bool readBatch(AppServices& services, QWidget* window, const QString& path, ImportBatch& batch) {
     ImportProblem problem;
     {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        const WaitCursor busy;
         QByteArray bytes;
         problem = readImportFile(path, bytes);
         if (!problem)
