@@ -8,6 +8,7 @@
 #include "Form_about.h"
 #include "Funzioni.h"
 #include "GenerateCommands.h"
+#include "ImportCsv.h"
 #include "InactivityLock.h"
 #include "KW_Inactivity.h"
 #include "Menus.h"
@@ -87,6 +88,8 @@ void Main::run(MenuCommand command, bool checked) {
         return files_->menu_close_Click();
     case C::Save:
         return files_->menu_save_Click();
+    case C::ImportCsv:
+        return importCsv(*this);
     case C::Exit:
     case C::ExitHidden:
         ExitRoutine(false);

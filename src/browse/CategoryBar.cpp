@@ -74,6 +74,10 @@ bool CategoryBar::isTask(const QString& key) {
                        [&key](const TaskItem& t) { return key == QLatin1String(t.key); });
 }
 
+QString CategoryBar::categoryTitle(int code) {
+    return Text(categoryItem(code).caption);
+}
+
 void CategoryBar::BuildBar() {
     bar_->setRedraw(false);
     bar_->clearGroups();

@@ -26,6 +26,8 @@ public:
 
     // The task items' keys: "New", "Edit", "Delete", "Find", "Exit".
     static bool isTask(const QString& key);
+    // A category's name as the bar shows it, without its count.
+    static QString categoryTitle(int code);
 
 signals:
     void itemClick(const QString& key);

@@ -45,6 +45,7 @@ const Row kRows[] = {
     {M::File, "split9", nullptr},
     {M::File, "menu_utility", "Utility", None, 0, Plain, M::Utility},
     {M::Utility, "menu_generate_train", "Generate train", C::GenerateTrain},
+    {M::Utility, "menu_import_csv", "Import from CSV...", C::ImportCsv},
     {M::File, "last_split", nullptr, C::RecentSeparator, 0, Hidden},
     {M::File, "last_menu_0", "Last", C::RecentFirst, 0, Hidden},
     {M::File, "split5", nullptr, C::RecentEnd},
@@ -207,6 +208,7 @@ QString Menus::languageAt(int index) const {
 
 void Menus::UpdateMenus(bool fileOpen) {
     action(C::Save)->setEnabled(fileOpen);
+    action(C::ImportCsv)->setEnabled(fileOpen);
     menu(M::Manager)->menuAction()->setEnabled(fileOpen);
     menu(M::Manager)->setEnabled(fileOpen);
     menu(M::Hidden)->setEnabled(fileOpen);

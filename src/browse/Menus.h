@@ -20,6 +20,7 @@ enum class MenuCommand {
     Close,
     Save,
     GenerateTrain,
+    ImportCsv,
     RecentSeparator,
     RecentFirst,
     RecentEnd, // the separator before Exit: recent files go above it
@@ -91,7 +92,7 @@ public:
     QList<QAction*> languageItems() const { return languageItems_; }
     QString languageAt(int index) const; // "" when there is no such item
 
-    // Save, the Manager menu and the context menu are live only while a file is open.
+    // Save, importing, the Manager menu and the context menu are live only while a file is open.
     void UpdateMenus(bool fileOpen);
     // The web-site entries show the address (hidden without one); the account entries need rows.
     void UpdateContextMenus(const QString& webAddress, bool listHasRows);

@@ -158,6 +158,38 @@ QString exportHelp() {
            kMasterNote;
 }
 
+QString importHelp() {
+    return QStringLiteral(
+               "Usage: vantrel-cli import FILE CSV [--format NAME] [--category KEY|CODE] [--dry-run] "
+               "[--shred]\n\n"
+               "Adds the accounts of a CSV file (RFC 4180, UTF-8) to the vault FILE. The format is known by\n"
+               "the header line: KeePassXC, Bitwarden, Chromium-based browsers (Chrome, Edge, Brave, ...),\n"
+               "Firefox, this tool's own export, or any CSV whose header names a title (or name or\n"
+               "description) column and a password column. CSV - reads the file from standard input, after\n"
+               "the line of the master password.\n\n"
+               "The whole file is checked first: a malformed one (an unclosed quote, a row with another\n"
+               "number of values than the header, an unknown header) is refused with its line number and\n"
+               "nothing is imported. Accounts with the description, account name and password of one\n"
+               "already in the vault are skipped. The rest are added and the vault is saved once.\n\n"
+               "Rows with a web address become web-site accounts, the others Misc accounts. A group or\n"
+               "folder, a one-time password seed and every other column with a value are kept in Notes\n"
+               "under their name. Rows of this tool's export keep every field and their category (not the\n"
+               "ID or the date of the last change); Bitwarden cards become credit cards.\n\n"
+               "A CSV export holds every password in plain text: remove it once imported (--shred) and\n"
+               "keep it out of backups and synchronised folders.\n\n"
+               "Options:\n"
+               "  --format NAME         read the file as this format: keepassxc, bitwarden, chromium,\n"
+               "                        firefox, vantrel or generic\n"
+               "  --category KEY|CODE   put the accounts in this category instead of web sites and Misc\n"
+               "                        (not with this tool's own export, whose rows carry theirs)\n"
+               "  --dry-run             only say what would be imported; the vault is not written\n"
+               "  --shred               after a successful import, overwrite the CSV file with zeros and\n"
+               "                        remove it (flash disks and copy-on-write file systems may still\n"
+               "                        keep old copies of its blocks)\n\n"
+               "A CSV file that cannot be read or is malformed ends with exit status 2.\n") +
+           categoryList() + u'\n' + kMasterNote;
+}
+
 QString mainHelp(const QList<CommandSummary>& commands) {
     QString out = QStringLiteral("Usage: vantrel-cli COMMAND [ARGUMENTS] [OPTIONS]\n\n"
                                  "Works with a Vantrel password vault from the command line.\n\n"

@@ -7,6 +7,7 @@
 #include "CliHelp.h"
 #include "Csv.h"
 #include "FileVaultEngine.h"
+#include "ImportCommand.h"
 #include "Output.h"
 #include "RecordEditing.h"
 #include "SecretInput.h"
@@ -384,6 +385,17 @@ void runExport(const ParsedArgs& a, const QString& command) {
         writeOut(csvRecord(exportRow(r)));
 }
 
+void runImport(const ParsedArgs& a, const QString& command) {
+    Vault v;
+    runImportCommand(a, command,
+                     {[&]() -> VaultEngine& {
+                          openVault(v, a.positional[0], command);
+                          return v.engine;
+                      },
+                      [&](qint64 limit, bool& tooLarge) { return v.input.rest(limit, tooLarge); },
+                      [&] { save(v, command); }});
+}
+
 // ---- the command table -------------------------------------------------------------------------
 
 using Runner = void (*)(const ParsedArgs&, const QString&);
@@ -407,6 +419,8 @@ constexpr OptionDef kEditOptions[] = {
     {"password", true, false}, {"generate", true, false}, {"field", true, true}};
 constexpr OptionDef kGenerateOptions[] = {{"length", true, false}, {"count", true, false}};
 constexpr OptionDef kExportOptions[] = {{"csv", false, false}};
+constexpr OptionDef kImportOptions[] = {
+    {"format", true, false}, {"category", true, false}, {"dry-run", false, false}, {"shred", false, false}};
 
 const Command kCommands[] = {
     {"create", "make a new empty vault", {"FILE"}, kCreateOptions, runCreate, createHelp},
@@ -423,6 +437,7 @@ const Command kCommands[] = {
      kExportOptions,
      runExport,
      exportHelp},
+    {"import", "add the accounts of a CSV export", {"FILE", "CSV"}, kImportOptions, runImport, importHelp},
 };
 
 // The overview lists the commands in table order.

@@ -132,3 +132,13 @@ SecretInput::Secret SecretInput::next(const QString& prompt) {
         }
     }
 }
+
+QByteArray SecretInput::rest(qint64 limit, bool& tooLarge) {
+    while (qint64(buffer_.size()) <= limit && readMore()) {
+    }
+    tooLarge = qint64(buffer_.size()) > limit;
+    QByteArray out = tooLarge ? QByteArray() : QByteArray(buffer_.data(), qsizetype(buffer_.size()));
+    explicit_bzero(buffer_.data(), buffer_.size());
+    buffer_.clear();
+    return out;
+}

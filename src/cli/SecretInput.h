@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <vector>
@@ -23,6 +24,8 @@ public:
     // One line without its line ending. The prompt goes to standard error, and only when reading
     // from the terminal. Missing: the input ended (or was never there) before a line.
     Secret next(const QString& prompt);
+    // Everything left on standard input, up to limit bytes; tooLarge when there is more.
+    QByteArray rest(qint64 limit, bool& tooLarge);
 
 private:
     bool readMore(); // false at end of input

@@ -179,7 +179,27 @@
     X(FormStaysOpen, 934)                                                                                    \
     X(NotAVaultFile, 970)                                                                                    \
     X(FileMissing, 971)                                                                                      \
-    X(DeleteFailed, 972)
+    X(DeleteFailed, 972)                                                                                     \
+    X(ImportDialogTitle, 990)                                                                                \
+    X(ImportFilter, 991)                                                                                     \
+    X(ImportTitle, 992)                                                                                      \
+    X(ImportFormatFound, 993)                                                                                \
+    X(ImportToAdd, 994)                                                                                      \
+    X(ImportDuplicates, 995)                                                                                 \
+    X(ImportPlaintext, 996)                                                                                  \
+    X(ImportNothingNew, 997)                                                                                 \
+    X(ImportAdded, 998)                                                                                      \
+    X(ImportShredPrompt, 999)                                                                                \
+    X(ImportShredFailed, 1000)                                                                               \
+    X(ImportRefused, 1001)                                                                                   \
+    X(ImportUnreadable, 1002)                                                                                \
+    X(ImportShredDone, 1003)                                                                                 \
+    X(ImportNotUtf8, 1004)                                                                                   \
+    X(ImportUnclosedQuote, 1005)                                                                             \
+    X(ImportStrayQuote, 1006)                                                                                \
+    X(ImportFieldCount, 1007)                                                                                \
+    X(ImportUnknownHeader, 1008)                                                                             \
+    X(ImportBadValue, 1009)
 
 enum class TextId : int {
 #define VANTREL_TEXT_ID(name, value) name = value,

@@ -376,6 +376,97 @@ private slots:
                                          "AccountName=pin", "RecordDate=*", "MyAccount=1"}));
     }
 
+    // Every field of every category, with commas, quotes, line breaks and blanks at either end,
+    // comes back from our own export; only the identifier and the date of the last change are new.
+    void importRestoresAnExport() {
+        std::vector<AccountRecord> written;
+        {
+            FileVaultEngine engine(KdfLimits::cheapest());
+            QVERIFY(engine.OpenFile(vault_, QString::fromUtf8(kMaster)));
+            for (const CategoryInfo& c : categories()) {
+                AccountRecord r;
+                r.Type = c.code;
+                r.MyAccount = c.code % 2 == 1;
+                r.ExpirationPwd =
+                    c.code % 3 == 0 ? NoDate : 46000.0 + c.code + (c.code % 3 == 1 ? 0.25 : 0.0);
+                for (const AccountField& f : accountFields()) {
+                    if (f.kind == FieldKind::String && (f.owner < 0 || f.owner == c.code))
+                        r.*f.text = QStringLiteral(" %1, \"%2\" é\r\n2nd line ").arg(f.name, c.key);
+                }
+                QVERIFY(engine.PutRecord(r));
+                written.push_back(r);
+            }
+            QVERIFY(engine.SaveFile());
+        }
+        const QString csv = dir_->filePath(QStringLiteral("export.csv"));
+        QCOMPARE(cli(args("export VAULT --csv"), kMasterLine, csv).code, 0);
+        const QString copy = dir_->filePath(QStringLiteral("copy.qx"));
+        QCOMPARE(ok({"create", copy, "--kdf-cheap"}), "");
+        const Result r = cli({"import", copy, csv});
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.startsWith("Format: Vantrel\nAccounts added: 13\n  Bank: 1\n  Credit card: 1\n"));
+        QVERIFY(r.err.contains("still holds the passwords in plain text"));
+
+        FileVaultEngine engine(KdfLimits::cheapest());
+        QVERIFY(engine.OpenFile(copy, QString::fromUtf8(kMaster)));
+        for (AccountRecord expected : written) {
+            AccountRecord back;
+            engine.GetRecord(expected.ID, AllCategories, back); // imported in export order
+            QVERIFY(back.RecordDate > 0.0);
+            back.RecordDate = expected.RecordDate;
+            QCOMPARE(back, expected);
+        }
+    }
+
+    void importRefusesBadFilesAndKeepsTheVault() {
+        QCOMPARE(add("--category Misc --description d --account-name a"), u"1");
+        const QByteArray before = readAll(vault_);
+        const QString bad = dir_->filePath(QStringLiteral("bad.csv"));
+        QFile file(bad);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray csv = "title,password\r\nfine,1\r\n\"two\r\nlines\",2\r\nthree,3,extra\r\n";
+        file.write(csv);
+        file.close();
+        // A bad file is refused before the master password is asked for; standard input after it.
+        Result r = cli(args("import VAULT", {bad}), {});
+        QCOMPARE(r.code, 2);
+        QCOMPARE(r.err, "vantrel-cli: import: '" + bad.toUtf8() +
+                            "', line 5: 3 values where the header has 2; nothing was imported\n");
+        r = cli(args("import VAULT -"), kMasterLine + csv);
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains("import: standard input, line 5: 3 values"));
+        QCOMPARE(cli(args("import VAULT -"), kMasterLine + "a;b\n").code, 2);
+        QCOMPARE(cli(args("import VAULT", {dir_->filePath("none.csv")})).code, 2);
+        QCOMPARE(cli(args("import VAULT - --shred"), kMasterLine + "title,password\nx,y\n").code, 1);
+        QCOMPARE(cli(args("import VAULT - --category Banks"), kMasterLine + "Type,Description\n9,x\n").code,
+                 1);
+        QCOMPARE(readAll(vault_), before);
+        QVERIFY(ok({"import", "--help"}).contains("plain text"));
+    }
+
+    void importSkipsDuplicatesAndShreds() {
+        const QString csv = dir_->filePath(QStringLiteral("logins.csv"));
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("name,url,username,password\nMail,https://mail.example,me,pw\nRouter,,admin,1234\n");
+        file.close();
+        const QByteArray empty = readAll(vault_);
+        QCOMPARE(ok(args("import VAULT --dry-run --category Services", {csv})),
+                 "Format: Chromium\nAccounts to add: 2\n  Service: 2\nDuplicates skipped: 0\n"
+                 "Nothing was written (--dry-run).\n");
+        QCOMPARE(readAll(vault_), empty);
+
+        QCOMPARE(ok(args("import VAULT --format chrome -"), kMasterLine + "name,url,username,password\n"
+                                                                          "Router,,admin,1234\n"),
+                 "Format: Chromium\nAccounts added: 1\n  Misc: 1\nDuplicates skipped: 0\n");
+        const QByteArray one = readAll(vault_);
+        QCOMPARE(ok(args("import VAULT --shred", {csv})),
+                 "Format: Chromium\nAccounts added: 1\n  Web site: 1\nDuplicates skipped: 1\n");
+        QVERIFY(!QFile::exists(csv));
+        QVERIFY(readAll(vault_) != one);
+        QCOMPARE(ok(args("ls VAULT")), "2\tWeb site\tMail\tme\n1\tMisc\tRouter\tadmin\n");
+    }
+
     void generate() {
         const QString many = QString::fromUtf8(ok(args("generate --count 50 --length 24")));
         QVERIFY2(QRegularExpression(QStringLiteral("^([^\n]{24}\n){50}\\z")).match(many).hasMatch(),
