@@ -55,12 +55,6 @@ public:
 
 } // namespace
 
-void wipe(QString& text) {
-    if (!text.isEmpty() && text.isDetached())
-        explicit_bzero(text.data(), size_t(text.size()) * sizeof(QChar));
-    text.clear();
-}
-
 SecretInput::SecretInput() : terminal_(isatty(STDIN_FILENO) == 1) {}
 
 SecretInput::~SecretInput() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SecureWipe.h"
+
 #include <QString>
 
 #include <vector>
@@ -32,6 +34,3 @@ private:
     bool ended_ = false;
     std::vector<char> buffer_;
 };
-
-// Overwrites a string's characters before it is released; best effort, copies may remain.
-void wipe(QString& text);
