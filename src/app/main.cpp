@@ -5,6 +5,7 @@
 #include "FileDialog.h"
 #include "FileVaultEngine.h"
 #include "Funzioni.h"
+#include "ProcessHardening.h"
 #include "Product.h"
 #include "Prompts.h"
 #include "Settings.h"
@@ -34,6 +35,7 @@ QString findBesideOrInstalled(const QString& fileName) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    keepSecretsOutOfCoreDumps(); // before any secret is in memory
     QApplication app(argc, argv);
     QApplication::setOrganizationName(Product::name());
     QApplication::setApplicationName(Product::name());
