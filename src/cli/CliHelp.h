@@ -20,3 +20,4 @@ QString editHelp();
 QString rmHelp();
 QString generateHelp();
 QString exportHelp();
+QString passwdHelp();

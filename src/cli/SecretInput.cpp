@@ -74,6 +74,14 @@ bool SecretInput::readMore() {
             ended_ = true; // end of input, or no usable standard input at all
             return false;
         }
+        if (buffer_.size() + size_t(n) > buffer_.capacity()) {
+            // Grown by hand: a vector growing by itself frees the old buffer, the line so far in it.
+            std::vector<char> bigger;
+            bigger.reserve(std::max(2 * buffer_.capacity(), buffer_.size() + size_t(n)));
+            bigger.assign(buffer_.begin(), buffer_.end());
+            explicit_bzero(buffer_.data(), buffer_.size());
+            buffer_.swap(bigger);
+        }
         buffer_.insert(buffer_.end(), chunk, chunk + n);
         explicit_bzero(chunk, size_t(n));
         return true;

@@ -1,6 +1,8 @@
+#include "ArgParser.h"
 #include "CliError.h"
 #include "Commands.h"
 #include "Output.h"
+#include "ProcessHardening.h"
 #include "VaultEngine.h"
 
 #include <QCoreApplication>
@@ -19,12 +21,11 @@ void printError(const QString& message) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    keepSecretsOutOfCoreDumps(); // before any password is read
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
     int code = ExitOk;
     try {
-        code = runCli(args);
+        code = runCli(decodeArguments(argc, argv));
     } catch (const CliError& e) {
         printError(e.message);
         code = e.code;
