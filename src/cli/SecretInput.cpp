@@ -79,7 +79,8 @@ bool SecretInput::readMore() {
             std::vector<char> bigger;
             bigger.reserve(std::max(2 * buffer_.capacity(), buffer_.size() + size_t(n)));
             bigger.assign(buffer_.begin(), buffer_.end());
-            explicit_bzero(buffer_.data(), buffer_.size());
+            if (!buffer_.empty())
+                explicit_bzero(buffer_.data(), buffer_.size());
             buffer_.swap(bigger);
         }
         buffer_.insert(buffer_.end(), chunk, chunk + n);
