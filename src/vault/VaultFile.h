@@ -39,7 +39,8 @@ public:
 
     // The whole file; false when reading fails or it holds more than maxBytes.
     bool readAll(QByteArray& bytes, qint64 maxBytes);
-    // Its identity, the digest read from the file under the given 32-byte key.
+    // Its identity, the digest read from the file under the given 32-byte key; it equals the
+    // digest identityOf gives the same bytes.
     bool identity(const unsigned char* digestKey, Identity& out);
     // Copies the file from its start into another descriptor.
     bool copyTo(int fd);
