@@ -110,7 +110,7 @@ private slots:
             stored.push_back(r);
         }
         AccountRecord odd = simple(Misc, QString()); // no description, no expiry date (2.0)
-        odd.Notes = QString(200000, QChar(u'é'));    // longer than 16 bits of length
+        odd.Notes = QString(600000, QChar(u'é'));    // longer than 16 bits; a file of several blocks
         odd.Password = QStringLiteral("  blanks kept  ");
         odd.RemindAnswer = QChar(0xFEFF) + QStringLiteral("zero-width no-break space first");
         odd.KeyNotes = QChar(0xFEFF); // nothing else
