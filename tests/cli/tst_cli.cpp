@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <optional>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -419,13 +420,18 @@ private slots:
         const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
         QVERIFY(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
         const QString screen = QString::fromLocal8Bit(::ptsname(terminal));
+        // Held open here too, so the terminal keeps what the tool wrote after the tool is gone.
+        const int keepOpen = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);
+        QVERIFY(keepOpen >= 0);
         const Result refused = cli(args("export VAULT --csv"), kMasterLine, screen);
         QCOMPARE(refused.code, 1);
         QVERIFY(refused.err.contains("add --force"));
         QCOMPARE(cli(args("export VAULT --csv --force"), kMasterLine, screen).code, 0);
+        struct pollfd ready = {terminal, POLLIN, 0};
         char shown[64] = {};
-        QVERIFY(::read(terminal, shown, sizeof shown - 1) > 0);
+        QVERIFY(::poll(&ready, 1, 60000) == 1 && ::read(terminal, shown, sizeof shown - 1) > 0);
         QVERIFY(QByteArray(shown).startsWith("Type,Category,"));
+        ::close(keepOpen);
         ::close(terminal);
     }
 
