@@ -6,6 +6,7 @@
 #include "FileVaultEngine.h"
 #include "Funzioni.h"
 #include "InputPassword.h"
+#include "ProcessHardening.h"
 #include "Product.h"
 #include "Prompts.h"
 #include "Settings.h"
@@ -70,6 +71,7 @@ QString fileFromCommandLine(const QApplication& app) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    keepSecretsOutOfCoreDumps(); // before any secret is in memory
     answerTextOnlyOptions(argc, argv);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(Product::name());

@@ -3,6 +3,7 @@
 #include "CliError.h"
 
 #include <QCommandLineParser>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <ranges>
@@ -88,6 +89,18 @@ private:
 };
 
 } // namespace
+
+QStringList decodeArguments(int argc, char* argv[]) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        args << utf8(QByteArrayView(argv[i]));
+        if (utf8.hasError())
+            fail(ExitUsage,
+                 QStringLiteral("argument %1 is not valid UTF-8 text (see 'vantrel-cli --help')").arg(i));
+    }
+    return args;
+}
 
 bool wantsHelp(const QStringList& args) {
     for (const QString& a : args) {

@@ -21,6 +21,10 @@ struct ParsedArgs {
     QStringList all(const QString& name) const { return values.value(name); }
 };
 
+// The program's arguments after its name as text; a usage error when one is not valid UTF-8, which
+// would otherwise reach a vault silently changed.
+QStringList decodeArguments(int argc, char* argv[]);
+
 // True when the arguments ask for help (-h or --help before any "--"), even as the value of
 // another option.
 bool wantsHelp(const QStringList& args);

@@ -144,17 +144,22 @@ QString generateHelp() {
 
 QString exportHelp() {
     return QStringLiteral(
-               "Usage: vantrel-cli export FILE --csv\n\n"
+               "Usage: vantrel-cli export FILE --csv|--safe-csv [--force]\n\n"
                "Writes every account with every field as CSV (RFC 4180) on standard output: a header\n"
                "of the field names in record order, with Category (the category's key) after Type,\n"
                "then one line per account in ID order. Dates are YYYY-MM-DD (with the time when it is\n"
                "not midnight) and empty when not set; MyAccount is 1 or 0. Values holding commas,\n"
                "double quotes, line breaks or blanks at either end are put in double quotes, their\n"
-               "quotes doubled; lines end with CR LF. Nothing is altered, so a value that begins\n"
-               "with = stays a formula to a spreadsheet.\n\n"
-               "The output holds every password in plain text: send it somewhere safe.\n\n"
+               "quotes doubled; lines end with CR LF. With --csv nothing is altered, so a value that\n"
+               "begins with = is a formula to a spreadsheet.\n\n"
+               "The output holds every password in plain text: send it somewhere safe. It is not\n"
+               "written to a terminal unless --force is given.\n\n"
                "Options:\n"
-               "  --csv   write CSV (the one format there is)\n\n") +
+               "  --csv        write CSV, every value exactly as stored\n"
+               "  --safe-csv   write CSV for spreadsheets: a value that begins with =, +, -, @, a tab\n"
+               "               or a carriage return gets a ' in front, so that it is never run as a\n"
+               "               formula (remove it again before importing the file anywhere else)\n"
+               "  --force      write to the terminal, where anyone looking can read the passwords\n\n") +
            kMasterNote;
 }
 
@@ -190,6 +195,20 @@ QString importHelp() {
            categoryList() + u'\n' + kMasterNote;
 }
 
+QString passwdHelp() {
+    return QStringLiteral(
+        "Usage: vantrel-cli passwd FILE [--kdf-cheap]\n\n"
+        "Changes the master password of a vault: asks for the current one, then for the new\n"
+        "one (twice on a terminal; from standard input, the current one is the first line and\n"
+        "the new one the second). The vault is sealed again with a fresh salt and the default\n"
+        "key derivation settings, and replaced in one step; the old password no longer opens\n"
+        "it, nor its backup. The new password needs at least 5 characters; blanks at either\n"
+        "end do not count.\n\n"
+        "Options:\n"
+        "  --kdf-cheap    for testing only: derive the new key with the cheapest settings.\n"
+        "                 Never for real data.\n");
+}
+
 QString mainHelp(const QList<CommandSummary>& commands) {
     QString out = QStringLiteral("Usage: vantrel-cli COMMAND [ARGUMENTS] [OPTIONS]\n\n"
                                  "Works with a Vantrel password vault from the command line.\n\n"
@@ -199,7 +218,13 @@ QString mainHelp(const QList<CommandSummary>& commands) {
     out += QStringLiteral("\nRun 'vantrel-cli COMMAND --help' for the options of a command.\n\n");
     out += kMasterNote;
     out += QStringLiteral(
+        "\nCommands that change a vault (add, edit, rm, passwd) hold the lock file FILE.lock beside\n"
+        "it from reading the vault to saving it, so that two of them never lose each other's\n"
+        "changes; one waits up to 5 seconds for another (VANTREL_LOCK_WAIT=SECONDS changes that).\n"
+        "Before a vault is replaced, its previous version is kept as FILE.bak.\n");
+    out += QStringLiteral(
         "\nExit status: 0 success, 1 usage error, 2 wrong master password or unreadable vault,\n"
-        "3 account not found, 4 the vault or the output could not be written.\n");
+        "3 account not found, 4 the vault or the output could not be written (also when another\n"
+        "program kept the vault busy or changed it meanwhile).\n");
     return out;
 }

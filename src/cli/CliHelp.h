@@ -21,3 +21,4 @@ QString rmHelp();
 QString generateHelp();
 QString exportHelp();
 QString importHelp();
+QString passwdHelp();

@@ -18,7 +18,10 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -28,6 +31,7 @@ constexpr int kDefaultLength = 10; // the generator button's default
 constexpr int kMaxLength = 4096;
 constexpr int kMaxCount = 1000000;
 constexpr int kMinMasterLength = 5;
+constexpr int kDefaultLockWaitSeconds = 5;
 
 QString shown(const QString& path) {
     return QStringLiteral("'%1'").arg(path);
@@ -83,7 +87,32 @@ struct Vault {
     FileVaultEngine engine;
     SecretInput input;
     QString path;
+    VaultFile::Lock lock; // for a change: from reading the vault until saving it
 };
+
+// How long to wait for another writer to finish: VANTREL_LOCK_WAIT seconds, 5 unless set.
+int lockWaitMs() {
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("VANTREL_LOCK_WAIT", &ok);
+    return (ok && seconds >= 0 && seconds <= 3600 ? seconds : kDefaultLockWaitSeconds) * 1000;
+}
+
+// The lock file every writer of this vault takes, this tool and the window program alike.
+void lockVault(Vault& v, const QString& path, const QString& command) {
+    const QString lockFile = shown(VaultFile::Lock::pathFor(path));
+    switch (v.lock.acquire(path, lockWaitMs())) {
+    case VaultFile::Lock::Result::Locked:
+        v.engine.setCallerHoldsLock(true);
+        return;
+    case VaultFile::Lock::Result::Busy:
+        fail(ExitWriteFailed, QStringLiteral("%1: another program is changing %2 (it holds %3); nothing was "
+                                             "changed, try again")
+                                  .arg(command, shown(path), lockFile));
+    case VaultFile::Lock::Result::Failed:
+        fail(ExitWriteFailed,
+             QStringLiteral("%1: could not create the lock file %2 beside the vault").arg(command, lockFile));
+    }
+}
 
 void requireMaster(const SecretInput& input, SecretInput::Status status, const QString& command) {
     switch (status) {
@@ -102,12 +131,19 @@ void requireMaster(const SecretInput& input, SecretInput::Status status, const Q
     }
 }
 
-void openVault(Vault& v, const QString& path, const QString& command) {
+enum class Access { Read, Change };
+
+// Opens the vault with the master password from the input. A change first takes the vault's
+// lock, kept until v goes. The master password is handed back in keepMaster when one is given.
+void openVault(Vault& v, const QString& path, const QString& command, Access access = Access::Read,
+               QString* keepMaster = nullptr) {
     const QFileInfo info(path);
     if (!info.exists())
         fail(ExitUnreadable, QStringLiteral("%1: %2 does not exist").arg(command, shown(path)));
     if (info.isDir())
         fail(ExitUnreadable, QStringLiteral("%1: %2 is a folder, not a vault").arg(command, shown(path)));
+    if (!info.isFile())
+        fail(ExitUnreadable, QStringLiteral("%1: %2 is not a regular file").arg(command, shown(path)));
     if (!info.isReadable())
         fail(ExitUnreadable, QStringLiteral("%1: %2 cannot be read").arg(command, shown(path)));
     SecretInput::Secret master =
@@ -116,8 +152,12 @@ void openVault(Vault& v, const QString& path, const QString& command) {
     // Blanks around the master password never count, as in the window program.
     QString password = master.text.trimmed();
     wipe(master.text);
+    WipeOnExit wipePassword(password);
+    if (access == Access::Change)
+        lockVault(v, path, command);
     const bool open = v.engine.OpenFile(path, password);
-    wipe(password);
+    if (keepMaster && open)
+        std::swap(*keepMaster, password);
     if (!open)
         fail(ExitUnreadable,
              QStringLiteral("%1: wrong master password, or %2 is not a vault this program can read")
@@ -181,9 +221,52 @@ void setPassword(Vault& v, AccountRecord& r, const PasswordChoice& choice, const
 }
 
 void save(Vault& v, const QString& command) {
-    if (!v.engine.SaveFile())
-        fail(ExitWriteFailed, QStringLiteral("%1: could not write %2; the file on disk is unchanged")
+    switch (v.engine.SaveFileChecked(false)) {
+    case SaveResult::Saved:
+        return;
+    case SaveResult::ChangedOnDisk:
+        fail(ExitWriteFailed, QStringLiteral("%1: another program changed %2 since it was read; nothing was "
+                                             "written, try again")
                                   .arg(command, shown(v.path)));
+    case SaveResult::TooLarge:
+        fail(ExitWriteFailed, QStringLiteral("%1: %2 would grow too large to be opened again; nothing was "
+                                             "written")
+                                  .arg(command, shown(v.path)));
+    case SaveResult::Failed:
+        break;
+    }
+    fail(ExitWriteFailed, QStringLiteral("%1: could not write %2 (%3); the file on disk is unchanged")
+                              .arg(command, shown(v.path), v.engine.saveFailure()));
+}
+
+// A new master password, as create and passwd take it: asked twice on a terminal, blanks at
+// either end dropped, at least kMinMasterLength characters.
+QString readNewMaster(SecretInput& input, const QString& prompt, const QString& command) {
+    SecretInput::Secret first = input.next(prompt);
+    requireMaster(input, first.status, command);
+    QString password = first.text.trimmed();
+    wipe(first.text);
+    if (input.fromTerminal() && password.size() >= kMinMasterLength) {
+        SecretInput::Secret again = input.next(QStringLiteral("Repeat the new master password: "));
+        const bool same = again.status == SecretInput::Status::Ok && again.text.trimmed() == password;
+        wipe(again.text);
+        if (!same) {
+            wipe(password);
+            usage(command, QStringLiteral("the two master password entries differ"));
+        }
+    }
+    if (password.isEmpty())
+        usage(command, QStringLiteral("the master password is empty"));
+    if (password.size() < kMinMasterLength) {
+        wipe(password);
+        usage(command,
+              QStringLiteral("the master password must have at least %1 characters").arg(kMinMasterLength));
+    }
+    return password;
+}
+
+KdfLimits newFileLimits(const ParsedArgs& a) {
+    return a.has(QStringLiteral("kdf-cheap")) ? KdfLimits::cheapest() : KdfLimits::moderate();
 }
 
 void store(Vault& v, AccountRecord& r, const QString& command) {
@@ -214,39 +297,21 @@ void runCreate(const ParsedArgs& a, const QString& command) {
         usage(command, QStringLiteral("%1 is a folder").arg(shown(path)));
     if (info.exists() && !a.has(QStringLiteral("force")))
         usage(command, QStringLiteral("%1 already exists; add --force to replace it").arg(shown(path)));
+    if (info.exists() && !info.isFile())
+        usage(command, QStringLiteral("%1 is not a regular file").arg(shown(path)));
     if (!info.absoluteDir().exists())
         fail(ExitWriteFailed,
              QStringLiteral("%1: the folder of %2 does not exist").arg(command, shown(path)));
 
-    const KdfLimits limits =
-        a.has(QStringLiteral("kdf-cheap")) ? KdfLimits::cheapest() : KdfLimits::moderate();
-    Vault v{FileVaultEngine(limits), {}, path};
-    SecretInput::Secret first = v.input.next(QStringLiteral("New master password: "));
-    requireMaster(v.input, first.status, command);
-    QString password = first.text.trimmed();
-    wipe(first.text);
-    if (v.input.fromTerminal() && password.size() >= kMinMasterLength) {
-        SecretInput::Secret again = v.input.next(QStringLiteral("Repeat the master password: "));
-        const bool same = again.status == SecretInput::Status::Ok && again.text.trimmed() == password;
-        wipe(again.text);
-        if (!same) {
-            wipe(password);
-            usage(command, QStringLiteral("the two master password entries differ"));
-        }
-    }
-    if (password.isEmpty())
-        usage(command, QStringLiteral("the master password is empty"));
-    if (password.size() < kMinMasterLength) {
-        wipe(password);
-        usage(command,
-              QStringLiteral("the master password must have at least %1 characters").arg(kMinMasterLength));
-    }
+    Vault v{FileVaultEngine(newFileLimits(a)), {}, path, {}};
+    QString password = readNewMaster(v.input, QStringLiteral("New master password: "), command);
+    WipeOnExit wipePassword(password);
     // Only its owner has any business reading a vault, even an encrypted one.
     ::umask(0077);
     const bool created = v.engine.CreateFile(path, password);
-    wipe(password);
     if (!created)
-        fail(ExitWriteFailed, QStringLiteral("%1: could not write %2").arg(command, shown(path)));
+        fail(ExitWriteFailed,
+             QStringLiteral("%1: could not write %2 (%3)").arg(command, shown(path), v.engine.saveFailure()));
 }
 
 void runLs(const ParsedArgs& a, const QString& command) {
@@ -309,7 +374,7 @@ void runAdd(const ParsedArgs& a, const QString& command) {
     finishRecord(r, command); // before any password is asked for
 
     Vault v;
-    openVault(v, a.positional[0], command);
+    openVault(v, a.positional[0], command, Access::Change);
     setPassword(v, r, password, command);
     store(v, r, command);
     writeOut(QString::number(r.ID) + u'\n');
@@ -327,7 +392,7 @@ void runEdit(const ParsedArgs& a, const QString& command) {
     }
 
     Vault v;
-    openVault(v, a.positional[0], command);
+    openVault(v, a.positional[0], command, Access::Change);
     const AccountRecord stored = loadAccount(v, id, command);
     checkAssignments(fields, stored.Type, command);
     AccountRecord r = editableCopy(stored);
@@ -341,7 +406,7 @@ void runEdit(const ParsedArgs& a, const QString& command) {
 void runRm(const ParsedArgs& a, const QString& command) {
     const int id = parseId(a.positional[1], command);
     Vault v;
-    openVault(v, a.positional[0], command);
+    openVault(v, a.positional[0], command, Access::Change);
     try {
         v.engine.DeleteRecord(id, AllCategories, true);
     } catch (const VaultError&) {
@@ -371,9 +436,26 @@ void runGenerate(const ParsedArgs& a, const QString& command) {
         writeOut(p + u'\n');
 }
 
+void runPasswd(const ParsedArgs& a, const QString& command) {
+    Vault v{FileVaultEngine(newFileLimits(a)), {}, {}, {}};
+    QString current;
+    WipeOnExit wipeCurrent(current);
+    openVault(v, a.positional[0], command, Access::Change, &current);
+    QString fresh = readNewMaster(v.input, QStringLiteral("New master password: "), command);
+    WipeOnExit wipeFresh(fresh);
+    if (!v.engine.ChangeMasterPassword(current, fresh))
+        fail(ExitWriteFailed,
+             QStringLiteral("%1: the new key could not be made; nothing was written").arg(command));
+    save(v, command);
+}
+
 void runExport(const ParsedArgs& a, const QString& command) {
-    if (!a.has(QStringLiteral("csv")))
+    const bool safe = a.has(QStringLiteral("safe-csv"));
+    if (!a.has(QStringLiteral("csv")) && !safe)
         usage(command, QStringLiteral("choose the format with --csv"));
+    if (::isatty(STDOUT_FILENO) && !a.has(QStringLiteral("force")))
+        usage(command, QStringLiteral("the export holds every password in plain text; redirect it to a file, "
+                                      "or add --force to show it on the terminal"));
     Vault v;
     openVault(v, a.positional[0], command);
     AccountRecords records;
@@ -382,14 +464,26 @@ void runExport(const ParsedArgs& a, const QString& command) {
               [](const AccountRecord& x, const AccountRecord& y) { return x.ID < y.ID; });
     writeOut(csvRecord(exportHeader()));
     for (const AccountRecord& r : records)
-        writeOut(csvRecord(exportRow(r)));
+        writeOut(csvRecord(safe ? formulaSafe(exportRow(r)) : exportRow(r)));
+}
+
+// Not in the help: whether this process is kept out of core dumps, for the tests and the curious.
+void runSelfCheck() {
+    struct rlimit core {};
+    ::getrlimit(RLIMIT_CORE, &core);
+    writeOut(QStringLiteral("dumpable %1\ncore limit %2 %3\n")
+                 .arg(::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0))
+                 .arg(quint64(core.rlim_cur))
+                 .arg(quint64(core.rlim_max)));
 }
 
 void runImport(const ParsedArgs& a, const QString& command) {
     Vault v;
     runImportCommand(a, command,
                      {[&]() -> VaultEngine& {
-                          openVault(v, a.positional[0], command);
+                          // An import changes the vault: it holds the lock like every other change.
+                          openVault(v, a.positional[0], command,
+                                    a.has(QStringLiteral("dry-run")) ? Access::Read : Access::Change);
                           return v.engine;
                       },
                       [&](qint64 limit, bool& tooLarge) { return v.input.rest(limit, tooLarge); },
@@ -418,9 +512,11 @@ constexpr OptionDef kAddOptions[] = {{"category", true, false},     {"descriptio
 constexpr OptionDef kEditOptions[] = {
     {"password", true, false}, {"generate", true, false}, {"field", true, true}};
 constexpr OptionDef kGenerateOptions[] = {{"length", true, false}, {"count", true, false}};
-constexpr OptionDef kExportOptions[] = {{"csv", false, false}};
+constexpr OptionDef kExportOptions[] = {
+    {"csv", false, false}, {"safe-csv", false, false}, {"force", false, false}};
 constexpr OptionDef kImportOptions[] = {
     {"format", true, false}, {"category", true, false}, {"dry-run", false, false}, {"shred", false, false}};
+constexpr OptionDef kPasswdOptions[] = {{"kdf-cheap", false, false}};
 
 const Command kCommands[] = {
     {"create", "make a new empty vault", {"FILE"}, kCreateOptions, runCreate, createHelp},
@@ -430,6 +526,7 @@ const Command kCommands[] = {
     {"add", "add an account and print its ID", {"FILE"}, kAddOptions, runAdd, addHelp},
     {"edit", "change fields of an account", {"FILE", "ID"}, kEditOptions, runEdit, editHelp},
     {"rm", "delete an account", {"FILE", "ID"}, {}, runRm, rmHelp},
+    {"passwd", "change the master password", {"FILE"}, kPasswdOptions, runPasswd, passwdHelp},
     {"generate", "print random passwords; no vault needed", {}, kGenerateOptions, runGenerate, generateHelp},
     {"export",
      "write every account as CSV on standard output",
@@ -474,6 +571,10 @@ int runCli(const QStringList& args) {
             fail(ExitUsage,
                  QStringLiteral("unknown command '%1' (see 'vantrel-cli --help')").arg(args[1].left(40)));
         writeOut(c ? c->help() : overview());
+        return ExitOk;
+    }
+    if (name == u"self-check" && args.size() == 1) {
+        runSelfCheck();
         return ExitOk;
     }
     const Command* command = findCommand(name);

@@ -33,3 +33,11 @@ QString csvRecord(const QStringList& fields) {
     out += QStringLiteral("\r\n");
     return out;
 }
+
+QStringList formulaSafe(QStringList fields) {
+    for (QString& f : fields) {
+        if (!f.isEmpty() && QStringView(u"=+-@\t\r").contains(f.front()))
+            f.prepend(u'\'');
+    }
+    return fields;
+}

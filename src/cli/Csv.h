@@ -7,3 +7,7 @@
 // A field with a comma, a double quote, a line break or blanks at either end is put in double
 // quotes, its quotes doubled; every other character is written as it is.
 QString csvRecord(const QStringList& fields);
+
+// For spreadsheets: a cell beginning with =, +, -, @, a tab or a carriage return gets a leading
+// apostrophe, so that it is read as text and never run as a formula.
+QStringList formulaSafe(QStringList fields);

@@ -6,8 +6,11 @@ namespace {
 
 bool gOutFailed = false;
 
+// Control characters could drive the terminal; bidirectional embeddings, overrides and isolates
+// could make one text look like another.
 bool isControl(char16_t c) {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
 }
 
 } // namespace

@@ -9,7 +9,8 @@ void writeOut(const QString& text);
 bool finishOut();
 
 // Vault texts made safe for one line of a terminal: line breaks and tabs become blanks, other
-// control characters (which could drive the terminal) the replacement character.
+// control characters (which could drive the terminal) and bidirectional controls (U+202A-202E,
+// U+2066-2069, which could make a text look like another) the replacement character.
 QString oneLine(const QString& text);
 // The same for a block that keeps its line breaks, each further line starting with indent.
 QString block(const QString& text, const QString& indent);

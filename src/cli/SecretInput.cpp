@@ -55,12 +55,6 @@ public:
 
 } // namespace
 
-void wipe(QString& text) {
-    if (!text.isEmpty() && text.isDetached())
-        explicit_bzero(text.data(), size_t(text.size()) * sizeof(QChar));
-    text.clear();
-}
-
 SecretInput::SecretInput() : terminal_(isatty(STDIN_FILENO) == 1) {}
 
 SecretInput::~SecretInput() {
@@ -79,6 +73,15 @@ bool SecretInput::readMore() {
         if (n <= 0) {
             ended_ = true; // end of input, or no usable standard input at all
             return false;
+        }
+        if (buffer_.size() + size_t(n) > buffer_.capacity()) {
+            // Grown by hand: a vector growing by itself frees the old buffer, the line so far in it.
+            std::vector<char> bigger;
+            bigger.reserve(std::max(2 * buffer_.capacity(), buffer_.size() + size_t(n)));
+            bigger.assign(buffer_.begin(), buffer_.end());
+            if (!buffer_.empty())
+                explicit_bzero(buffer_.data(), buffer_.size());
+            buffer_.swap(bigger);
         }
         buffer_.insert(buffer_.end(), chunk, chunk + n);
         explicit_bzero(chunk, size_t(n));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SecureWipe.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -35,6 +37,3 @@ private:
     bool ended_ = false;
     std::vector<char> buffer_;
 };
-
-// Overwrites a string's characters before it is released; best effort, copies may remain.
-void wipe(QString& text);

@@ -1,6 +1,8 @@
+#include "ArgParser.h"
 #include "CliError.h"
 #include "Commands.h"
 #include "Output.h"
+#include "ProcessHardening.h"
 #include "Product.h"
 #include "VaultEngine.h"
 
@@ -20,16 +22,15 @@ void printError(const QString& message) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    keepSecretsOutOfCoreDumps(); // before any password is read
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
-    if (args == QStringList{QStringLiteral("--version")}) {
-        writeOut(QStringLiteral("vantrel-cli ") + Product::version() + u'\n');
-        return finishOut() ? ExitOk : ExitWriteFailed;
-    }
     int code = ExitOk;
     try {
-        code = runCli(args);
+        const QStringList args = decodeArguments(argc, argv);
+        if (args == QStringList{QStringLiteral("--version")})
+            writeOut(QStringLiteral("vantrel-cli ") + Product::version() + u'\n');
+        else
+            code = runCli(args);
     } catch (const CliError& e) {
         printError(e.message);
         code = e.code;

@@ -15,8 +15,9 @@
 #include <sodium.h>
 
 #include <algorithm>
-#include <fcntl.h>
+#include <cstring>
 #include <limits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -26,16 +27,6 @@ const int kPasswordField = stringFieldNumber(&AccountRecord::Password);
 
 double currentAutomationDate() {
     return toAutomationDate(QDateTime::currentDateTime());
-}
-
-bool fsyncFolderOf(const QString& path) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
 }
 
 } // namespace
@@ -54,6 +45,26 @@ FileVaultEngine::~FileVaultEngine() {
 
 void FileVaultEngine::setClock(std::function<double()> now) {
     now_ = std::move(now);
+}
+
+void FileVaultEngine::setLockWait(int milliseconds) {
+    lockWaitMs_ = milliseconds;
+}
+
+void FileVaultEngine::setCallerHoldsLock(bool holds) {
+    callerHoldsLock_ = holds;
+}
+
+void FileVaultEngine::setMaxFileBytes(qint64 bytes) {
+    maxFileBytes_ = std::min(bytes, VaultFormat::MaxFileBytes);
+}
+
+QString FileVaultEngine::saveFailure() const {
+    return saveFailure_;
+}
+
+void FileVaultEngine::SetKeepBackup(bool keep) {
+    keepBackup_ = keep;
 }
 
 void FileVaultEngine::requireOpen() const {
@@ -122,7 +133,13 @@ bool FileVaultEngine::PutRecord(AccountRecord& record) {
             throw VaultError("This password file has no account identifiers left");
         record.ID = qint32(contents_.nextId);
         record.RecordDate = now_();
-        v.push_back(pack(record));
+        StoredAccount added = pack(record);
+        try {
+            v.push_back(std::move(added));
+        } catch (...) {
+            wipe(added);
+            throw;
+        }
         ++contents_.nextId;
     } else {
         auto it = std::lower_bound(v.begin(), v.end(), record.ID,
@@ -130,7 +147,9 @@ bool FileVaultEngine::PutRecord(AccountRecord& record) {
         if (it == v.end() || it->id != record.ID)
             return false;
         record.RecordDate = now_();
-        *it = pack(record);
+        StoredAccount replacement = pack(record);
+        wipe(*it);
+        *it = std::move(replacement);
     }
     orderValid_ = false;
     return true;
@@ -236,6 +255,7 @@ void FileVaultEngine::DeleteRecord(int id, int category, bool) {
     if (it == v.end() || it->id != id ||
         (category != it->type && category != WebSites && category != AllCategories))
         throw VaultError("The account does not exist");
+    wipe(*it);
     v.erase(it);
     orderValid_ = false;
 }
@@ -259,11 +279,10 @@ QString FileVaultEngine::DigestText(const QString& text) const {
 
 void FileVaultEngine::CloseFile() {
     key_.reset();
-    // Secrets live in the packed strings; overwrite them before they go back to the heap.
-    for (StoredAccount& a : contents_.accounts) {
-        if (!a.packed.isEmpty() && a.packed.isDetached())
-            sodium_memzero(a.packed.data(), size_t(a.packed.size()) * sizeof(QChar));
-    }
+    rekeyed_ = false;
+    identity_ = {};
+    for (StoredAccount& a : contents_.accounts)
+        wipe(a);
     contents_ = {};
     order_.clear();
     rank_.clear();
@@ -274,23 +293,18 @@ void FileVaultEngine::CloseFile() {
 bool FileVaultEngine::OpenFile(const QString& path, const QString& masterPassword) {
     CloseFile();
     try {
-        QFile file(path);
-        if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
-            return false;
-        const qint64 size = file.size();
-        if (size > VaultFormat::MaxFileBytes) // not read at all
-            return false;
-        const QByteArray bytes = file.readAll();
-        if (bytes.size() != size)
+        VaultFile::RegularFile file(path);
+        QByteArray bytes;
+        if (file.status() != VaultFile::RegularFile::Status::Open || !file.readAll(bytes, maxFileBytes_))
             return false;
         VaultFormat::Opened opened = VaultFormat::open(bytes, masterPassword);
+        WipeOnExit wipePayload(opened.payload);
         if (opened.result != VaultFormat::OpenResult::Opened)
             return false;
         VaultContents contents;
-        const bool decoded = decodePayload(opened.payload, contents);
-        wipe(opened.payload);
-        if (!decoded)
+        if (!decodePayload(opened.payload, contents))
             return false;
+        identity_ = VaultFile::identityOf(file.info(), bytes, digestKey_);
         contents_ = std::move(contents);
         path_ = path;
         key_ = std::move(opened.key);
@@ -302,35 +316,114 @@ bool FileVaultEngine::OpenFile(const QString& path, const QString& masterPasswor
     }
 }
 
-bool FileVaultEngine::writeFile() {
-    QByteArray plain = encodePayload(contents_);
-    const QByteArray file = VaultFormat::seal(*key_, plain);
-    wipe(plain);
+SaveResult FileVaultEngine::refuse(SaveResult result, const char* why) {
+    saveFailure_ = QString::fromLatin1(why);
+    return result;
+}
 
-    const bool fresh = !QFileInfo::exists(path_);
-    QSaveFile out(path_);
+SaveResult FileVaultEngine::writeFile(WriteMode mode) {
+    using VaultFile::RegularFile;
+    saveFailure_.clear();
+    QByteArray sealed;
+    {
+        QByteArray plain = encodePayload(contents_);
+        WipeOnExit wipePlain(plain);
+        sealed = VaultFormat::seal(*key_, plain);
+    }
+    if (sealed.size() > maxFileBytes_)
+        return refuse(SaveResult::TooLarge, "the file would be too large to open again");
+
+    VaultFile::Lock lock;
+    if (!callerHoldsLock_) {
+        const VaultFile::Lock::Result locked = lock.acquire(path_, lockWaitMs_);
+        if (locked == VaultFile::Lock::Result::Busy)
+            return refuse(SaveResult::Failed, "another program is saving it");
+        if (locked == VaultFile::Lock::Result::Failed)
+            return refuse(SaveResult::Failed, "its lock file cannot be made in its folder");
+    }
+
+    const QString target = VaultFile::resolvedTarget(path_);
+    RegularFile current(target);
+    if (current.status() == RegularFile::Status::NotRegular)
+        return refuse(SaveResult::Failed, "it is not a regular file");
+    if (current.status() == RegularFile::Status::Failed)
+        return refuse(SaveResult::Failed, "it cannot be read");
+    const bool replacing = current.status() == RegularFile::Status::Open;
+    if (replacing && mode == WriteMode::Save) {
+        VaultFile::Identity now;
+        if (!current.identity(digestKey_, now))
+            return refuse(SaveResult::Failed, "it cannot be read");
+        if (now != identity_)
+            return refuse(SaveResult::ChangedOnDisk, "another program changed it since it was read");
+    }
+
+    QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly))
-        return false;
-    // A new vault is for its owner's eyes only; an existing one keeps the permissions it has.
-    if (fresh)
-        out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (out.write(file) != file.size() || !out.flush() || ::fsync(out.handle()) != 0) {
+        return refuse(SaveResult::Failed, "a new file cannot be written in its folder");
+    const int fd = out.handle();
+    // Created vaults are for their owner's eyes only; a saved one keeps the permissions it has.
+    struct stat replaced = current.info();
+    if (!replacing) {
+        replaced.st_uid = ::geteuid();
+        replaced.st_gid = ::getegid();
+    }
+    const mode_t permissions = replacing && mode != WriteMode::Create ? replaced.st_mode & 0777 : 0600;
+    if (!VaultFile::keepOwnerThenChmod(fd, replaced, permissions)) {
         out.cancelWriting();
-        return false;
+        return refuse(SaveResult::Failed, "it belongs to another user, and its owner could not be kept");
+    }
+    if (out.write(sealed) != sealed.size() || !out.flush() || ::fsync(fd) != 0) {
+        out.cancelWriting();
+        return refuse(SaveResult::Failed, "the new file could not be written in full");
+    }
+    struct stat written {};
+    ::fstat(fd, &written); // the same file once renamed into place
+    if (replacing && keepBackup_ && mode != WriteMode::Create && !rekeyed_ &&
+        !VaultFile::keepBackup(target, current)) {
+        out.cancelWriting();
+        return refuse(SaveResult::Failed, "the backup of the previous version could not be written");
     }
     if (!out.commit())
-        return false;
-    fsyncFolderOf(path_); // the rename is done; a failed folder sync is not a failed save
-    return true;
+        return refuse(SaveResult::Failed, "the new file could not take the old one's place");
+    VaultFile::fsyncFolderOf(target); // the rename is done; a failed folder sync is not a failed save
+    identity_ = VaultFile::identityOf(written, sealed, digestKey_);
+    if (rekeyed_) {
+        // A backup under the old master password would still open with it: back up the new file.
+        RegularFile now(target);
+        const QString backup = target + QStringLiteral(".bak");
+        if ((keepBackup_ || QFileInfo::exists(backup)) && !VaultFile::keepBackup(target, now))
+            QFile::remove(backup);
+        rekeyed_ = false;
+    }
+    return SaveResult::Saved;
+}
+
+SaveResult FileVaultEngine::SaveFileChecked(bool overwriteChangedFile) {
+    requireOpen();
+    try {
+        return writeFile(overwriteChangedFile ? WriteMode::Overwrite : WriteMode::Save);
+    } catch (const std::bad_alloc&) {
+        return refuse(SaveResult::Failed, "out of memory");
+    }
 }
 
 bool FileVaultEngine::SaveFile() {
+    return SaveFileChecked(false) == SaveResult::Saved;
+}
+
+bool FileVaultEngine::ChangeMasterPassword(const QString& current, const QString& newPassword) {
     requireOpen();
-    try {
-        return writeFile();
-    } catch (const std::bad_alloc&) {
+    unsigned char salt[VaultFormat::SaltBytes];
+    std::memcpy(salt, key_->salt(), sizeof salt);
+    const auto check = VaultFormat::Key::derive(key_->limits(), salt, current);
+    if (!check || sodium_memcmp(check->bytes(), key_->bytes(), VaultFormat::KeyBytes) != 0)
         return false;
-    }
+    auto fresh = VaultFormat::Key::forNewFile(newFileLimits_, newPassword);
+    if (!fresh)
+        return false;
+    key_ = std::move(fresh);
+    rekeyed_ = true;
+    return true;
 }
 
 bool FileVaultEngine::CreateFile(const QString& path, const QString& masterPassword) {
@@ -342,8 +435,10 @@ bool FileVaultEngine::CreateFile(const QString& path, const QString& masterPassw
         if (!key_)
             return false;
         path_ = path;
-        if (!writeFile()) {
+        if (writeFile(WriteMode::Create) != SaveResult::Saved) {
+            const QString why = saveFailure_;
             CloseFile();
+            saveFailure_ = why;
             return false;
         }
         return true;

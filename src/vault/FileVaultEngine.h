@@ -2,6 +2,7 @@
 
 #include "StoredAccount.h"
 #include "VaultEngine.h"
+#include "VaultFile.h"
 #include "VaultFormat.h"
 
 #include <functional>
@@ -19,6 +20,15 @@ public:
 
     // Source of "now" for RecordDate, as an automation date; tests pin it.
     void setClock(std::function<double()> now);
+    // Every write takes the vault's lock file for its check and replacement, waiting up to this
+    // long for another writer (2 seconds unless set).
+    void setLockWait(int milliseconds);
+    // For a caller that holds the lock itself from reading the file to saving it.
+    void setCallerHoldsLock(bool holds);
+    // The largest file this engine opens, and so writes (VaultFormat::MaxFileBytes unless set).
+    void setMaxFileBytes(qint64 bytes);
+    // Why the last save or create did not write, in English for the command line; "" after a success.
+    QString saveFailure() const;
 
     bool IsOpen() const override;
     QString CurrentFileName() const override;
@@ -41,6 +51,9 @@ public:
     void CloseFile() override;
     bool OpenFile(const QString& path, const QString& masterPassword) override;
     bool SaveFile() override;
+    SaveResult SaveFileChecked(bool overwriteChangedFile) override;
+    void SetKeepBackup(bool keep) override;
+    bool ChangeMasterPassword(const QString& current, const QString& newPassword) override;
     bool CreateFile(const QString& path, const QString& masterPassword) override;
     void DeleteFile(const QString& path) override;
 
@@ -48,7 +61,9 @@ private:
     void requireOpen() const;
     const StoredAccount* find(int id) const;
     const std::vector<quint32>& displayOrder();
-    bool writeFile();
+    enum class WriteMode { Create, Save, Overwrite };
+    SaveResult writeFile(WriteMode mode);
+    SaveResult refuse(SaveResult result, const char* why);
 
     KdfLimits newFileLimits_;
     std::function<double()> now_;
@@ -58,5 +73,12 @@ private:
     std::vector<quint32> rank_;  // position in order_ of each account
     bool orderValid_ = false;
     std::unique_ptr<VaultFormat::Key> key_;
+    bool rekeyed_ = false;         // since the last write
+    VaultFile::Identity identity_; // of the file as last read or written
+    bool keepBackup_ = true;
+    bool callerHoldsLock_ = false;
+    int lockWaitMs_ = 2000;
+    qint64 maxFileBytes_ = VaultFormat::MaxFileBytes;
+    QString saveFailure_;
     unsigned char digestKey_[32];
 };

@@ -6,8 +6,6 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#include <sodium.h>
-
 #include <algorithm>
 #include <limits>
 
@@ -163,14 +161,18 @@ bool decodePayload(QByteArrayView bytes, VaultContents& contents) {
         next > qint64(std::numeric_limits<qint32>::max()) + 1 || !r.array(count))
         return false;
     VaultContents decoded;
+    // Whatever way this ends but success, malformed bytes or an allocation that fails, the texts
+    // decoded so far are wiped.
+    struct WipeUnlessKept {
+        VaultContents& contents;
+        ~WipeUnlessKept() {
+            for (StoredAccount& a : contents.accounts)
+                wipe(a);
+        }
+    } guard{decoded};
     decoded.nextId = quint32(next);
     // An account takes at least 23 bytes, so a bigger count is a lie: never reserve on it alone.
     decoded.accounts.reserve(size_t(std::min<quint64>(count, quint64(bytes.size()) / 23)));
-    auto refuse = [&] {
-        for (StoredAccount& a : decoded.accounts)
-            sodium_memzero(a.packed.data(), size_t(a.packed.size()) * sizeof(QChar));
-        return false;
-    };
     // ConvertInitialBom: a text that starts with U+FEFF keeps it (by default Qt drops it as a BOM).
     QStringDecoder decoder(QStringDecoder::Utf8,
                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
@@ -180,13 +182,14 @@ bool decodePayload(QByteArrayView bytes, VaultContents& contents) {
     for (quint64 k = 0; k < count; ++k) {
         quint64 items = 0;
         StoredAccount a;
+        WipeOnExit wipeUnstored(a.packed); // moved into the vault, it leaves nothing here
         qint64 id = 0, type = 0;
         if (!r.array(items) || items < 6 || items % 2 != 0 || (items - 6) / 2 > quint64(kStringFieldCount))
-            return refuse();
+            return false;
         if (!r.integer(id) || id <= lastId || id >= next || !r.integer(type) || type != qint32(type) ||
             !isCategoryCode(int(type)) || !r.real(a.expirationPwd) || !r.real(a.recordDate) ||
             !r.integer(a.reserved) || !r.boolean(a.myAccount))
-            return refuse();
+            return false;
         a.id = qint32(id);
         a.type = qint32(type);
         lastId = id;
@@ -197,7 +200,7 @@ bool decodePayload(QByteArrayView bytes, VaultContents& contents) {
             qint64 number = 0;
             QByteArrayView utf8;
             if (!r.integer(number) || number <= lastField || number >= kStringFieldCount || !r.text(utf8))
-                return refuse();
+                return false;
             lastField = number;
             if (!utf8.isEmpty()) {
                 numbers[size_t(kept)] = int(number);
@@ -222,7 +225,8 @@ bool decodePayload(QByteArrayView bytes, VaultContents& contents) {
         decoded.accounts.push_back(std::move(a));
     }
     if (!r.atEnd())
-        return refuse();
-    contents = std::move(decoded);
+        return false;
+    contents.nextId = decoded.nextId;
+    contents.accounts.swap(decoded.accounts); // leaves the guard nothing to wipe
     return true;
 }

@@ -9,3 +9,9 @@ void wipe(QByteArray& bytes) {
         sodium_memzero(bytes.data(), size_t(bytes.size()));
     bytes.clear();
 }
+
+void wipe(QString& text) {
+    if (!text.isEmpty() && text.isDetached())
+        sodium_memzero(text.data(), size_t(text.size()) * sizeof(QChar));
+    text.clear();
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AccountRecord.h"
+#include "SecureWipe.h"
 
 #include <QString>
 #include <QStringView>
@@ -23,6 +24,12 @@ struct StoredAccount {
     // the texts in the same order; only non-empty strings are kept.
     QString packed;
 };
+
+// Overwrites an account's texts before they go back to the heap: on edit, delete and close.
+inline void wipe(StoredAccount& a) {
+    wipe(a.packed);
+    a.fieldCount = 0;
+}
 
 struct VaultContents {
     quint32 nextId = 1;

@@ -16,6 +16,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What a save came to. Only Saved wrote anything; after any other the file on disk is as it was.
+enum class SaveResult {
+    Saved,
+    Failed,        // not written: the folder, permissions, a full disk, another writer busy with it
+    ChangedOnDisk, // another program changed the file since this engine opened or last saved it
+    TooLarge,      // the file would be bigger than OpenFile opens, so it could never be read again
+};
+
 // The open password file and everything in it. The program reads and writes accounts only
 // through these operations. Operations that need an open file throw VaultError without one.
 class VaultEngine {
@@ -48,7 +56,17 @@ public:
     virtual void CloseFile() = 0;
     // Never throws: false for a wrong password or any unreadable file, and then nothing is open.
     virtual bool OpenFile(const QString& path, const QString& masterPassword) = 0;
+    // Saves unless the file changed on disk since it was opened or saved here: true when saved.
     virtual bool SaveFile() = 0;
+    // The same with the reason for not saving; overwriteChangedFile writes over another program's
+    // changes, which are then lost.
+    virtual SaveResult SaveFileChecked(bool overwriteChangedFile) = 0;
+    // Before a save replaces the file, keep the version it replaces as NAME.bak (on by default).
+    virtual void SetKeepBackup(bool keep) = 0;
+    // A new key from newPassword, with a fresh salt and the limits of new files; the next save
+    // seals the file with it. False, and nothing changes, when current is not the master password
+    // of the open file.
+    virtual bool ChangeMasterPassword(const QString& current, const QString& newPassword) = 0;
     // Writes a new empty file (replacing one at that path atomically) and leaves it open.
     virtual bool CreateFile(const QString& path, const QString& masterPassword) = 0;
     // Frees the path for a new file. The old file stays on disk until CreateFile replaces it,

@@ -6,6 +6,7 @@
 #include <sodium.h>
 
 #include <cstring>
+#include <unistd.h>
 
 namespace VaultFormat {
 
@@ -91,7 +92,8 @@ Opened open(QByteArrayView file, const QString& password) {
         h[KdfAt + 2] != 0 || h[KdfAt + 3] != 0)
         return {OpenResult::NotAVault, nullptr, {}};
     const KdfLimits limits{getLe(h + OpsLimitAt, 8), getLe(h + MemLimitAt, 8)};
-    if (!kdfLimitsAcceptable(limits.opsLimit, limits.memLimit))
+    if (!kdfLimitsAcceptable(limits.opsLimit, limits.memLimit) ||
+        !kdfMemoryAffordable(limits.memLimit, physicalMemoryBytes()))
         return {OpenResult::RefusedLimits, nullptr, {}};
     unsigned char salt[SaltBytes];
     std::memcpy(salt, h + SaltAt, SaltBytes);
@@ -111,6 +113,11 @@ Opened open(QByteArrayView file, const QString& password) {
 }
 
 } // namespace VaultFormat
+
+quint64 physicalMemoryBytes() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
+    return pages > 0 && pageSize > 0 ? quint64(pages) * quint64(pageSize) : 0;
+}
 
 KdfLimits KdfLimits::moderate() {
     return {crypto_pwhash_OPSLIMIT_MODERATE, crypto_pwhash_MEMLIMIT_MODERATE};

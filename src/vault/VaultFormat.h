@@ -37,6 +37,14 @@ constexpr bool kdfLimitsAcceptable(quint64 opsLimit, quint64 memLimit) {
            memLimit <= MaxKdfMemLimit && memLimit * opsLimit <= MaxKdfWork;
 }
 
+// This machine's memory in bytes; 0 when it cannot be told.
+quint64 physicalMemoryBytes();
+// Whether a derivation may take that much memory: no more than half of what the machine has, so a
+// header within the bounds above still cannot push it into swapping or the out-of-memory killer.
+constexpr bool kdfMemoryAffordable(quint64 memLimit, quint64 physicalMemory) {
+    return physicalMemory == 0 || memLimit <= physicalMemory / 2;
+}
+
 namespace VaultFormat {
 
 // The header, byte by byte; numbers are little-endian.
@@ -93,7 +101,7 @@ enum class OpenResult {
     Opened,
     NotAVault,         // too short or too long, or not our magic or header layout
     UnknownVersion,    // another format version, older or newer
-    RefusedLimits,     // limits that kdfLimitsAcceptable refuses; nothing was derived
+    RefusedLimits,     // limits refused by kdfLimitsAcceptable or kdfMemoryAffordable; nothing derived
     DerivationFailed,  // out of memory while deriving
     WrongKeyOrDamaged, // the tag does not authenticate: wrong password, or changed bytes
 };

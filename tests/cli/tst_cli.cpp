@@ -1,6 +1,7 @@
 #include "AccountRecord.h"
 #include "Categories.h"
 #include "FileVaultEngine.h"
+#include "VaultFile.h"
 
 #include <QFile>
 #include <QProcess>
@@ -8,7 +9,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <optional>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,11 +26,17 @@ struct Result {
     QByteArray err;
 };
 
-// Runs the tool as a script would: arguments, standard input from a pipe, nothing else.
-Result cli(const QStringList& args, const QByteArray& input = kMasterLine, const QString& outFile = {}) {
+// Runs the tool as a script would: arguments, standard input from a pipe, nothing else but the
+// environment entries given.
+Result cli(const QStringList& args, const QByteArray& input = kMasterLine, const QString& outFile = {},
+           const QStringList& environment = {}) {
     QProcess p;
     if (!outFile.isEmpty())
         p.setStandardOutputFile(outFile);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& e : environment)
+        env.insert(e.section(u'=', 0, 0), e.section(u'=', 1));
+    p.setProcessEnvironment(env);
     p.start(QStringLiteral(VANTREL_CLI), args);
     p.write(input);
     p.closeWriteChannel();
@@ -40,6 +51,11 @@ Result cli(const QStringList& args, const QByteArray& input = kMasterLine, const
 QByteArray ok(const QStringList& args, const QByteArray& input = kMasterLine) {
     const Result r = cli(args, input);
     return r.code == 0 && r.err.isEmpty() ? r.out : "exit " + QByteArray::number(r.code) + ": " + r.err;
+}
+
+unsigned mode(const QString& path) {
+    struct stat info {};
+    return ::stat(qPrintable(path), &info) == 0 ? info.st_mode & 0777 : 0;
 }
 
 QByteArray readAll(const QString& path) {
@@ -122,7 +138,8 @@ private slots:
     void helpTexts() {
         const QByteArray main = ok({"--help"});
         QVERIFY(main.contains("Exit status"));
-        for (const char* c : {"create", "ls", "show", "find", "add", "edit", "rm", "generate", "export"}) {
+        for (const char* c :
+             {"create", "ls", "show", "find", "add", "edit", "rm", "passwd", "generate", "export"}) {
             QVERIFY2(main.contains("  " + QByteArray(c) + ' '), c);
             // Help needs no vault and no password, and wins over other mistakes before "--".
             const QByteArray help = ok({c, "/no/such/vault.qx", "-x", "--bogus", "--help"}, {});
@@ -265,8 +282,10 @@ private slots:
         QCOMPARE(readAll(vault_), after);
 
         // One account, one line, whatever its texts hold.
-        QCOMPARE(ok(args("edit VAULT 3 --field Description=Re\tport\nX\x1b[2J")), "");
-        QCOMPARE(ok(args("ls VAULT --category Files")), "3\tFile\tRe port X\xef\xbf\xbd[2J\treport.txt\n");
+        QCOMPARE(ok(args("edit VAULT 3 --field Description=Re\tport\nX\x1b[2J\u202Egpj.exe\u2066")), "");
+        QCOMPARE(ok(args("ls VAULT --category Files")),
+                 "3\tFile\tRe port X\ufffd[2J\ufffdgpj.exe\ufffd\treport.txt\n");
+        QVERIFY(show("3").contains("\nDescription: Re\tport\n    X\ufffd[2J\ufffdgpj.exe\ufffd\n"));
     }
 
     void engineAndCliAgree() {
@@ -314,9 +333,14 @@ private slots:
         QFile junk(dir_->filePath(QStringLiteral("junk.qx")));
         QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write(before.left(before.size() / 2)) > 0);
         junk.close();
+        // A FIFO is refused without waiting for a writer, as are other non-files.
+        QVERIFY(::mkfifo(qPrintable(dir_->filePath(QStringLiteral("pipe.qx"))), 0600) == 0);
         for (const QString& path :
-             {junk.fileName(), dir_->filePath(QStringLiteral("missing.qx")), dir_->path()})
-            QCOMPARE(cli({"ls", path}).code, 2);
+             {junk.fileName(), dir_->filePath(QStringLiteral("missing.qx")), dir_->path(),
+              dir_->filePath(QStringLiteral("pipe.qx")), QStringLiteral("/dev/zero")})
+            QCOMPARE(cli({"add", path, "--category", "0", "--description", "d", "--account-name", "a"}).code,
+                     2);
+        QCOMPARE(cli({"create", dir_->filePath(QStringLiteral("pipe.qx")), "--force"}).code, 1);
     }
 
     void createRules() {
@@ -331,9 +355,12 @@ private slots:
         FileVaultEngine engine(KdfLimits::cheapest());
         QVERIFY(engine.OpenFile(fresh, QStringLiteral("abcde")));
 
-        // --force replaces the vault: the old password no longer opens it, the new one does.
+        // --force replaces the vault: the old password no longer opens it, the new one does; and
+        // the new vault is the owner's alone, whatever the old file allowed.
         QCOMPARE(add("--category Misc --description d --account-name a"), u"1");
+        QVERIFY(::chmod(qPrintable(vault_), 0666) == 0);
         QCOMPARE(ok(args("create VAULT --kdf-cheap --force"), "other pw\n"), "");
+        QCOMPARE(mode(vault_), 0600u);
         QCOMPARE(cli(args("ls VAULT")).code, 2);
         QCOMPARE(ok(args("ls VAULT"), "other pw\n"), "");
     }
@@ -374,6 +401,135 @@ private slots:
                               "ExpirationPwd=2029-12-31", "Notes=" + lines, "RecordDate=*", "MyAccount=0"}));
         QCOMPARE(filled(2), (QStringList{"Type=5", "Category=Pins", "ID=2", "Description==1+1",
                                          "AccountName=pin", "RecordDate=*", "MyAccount=1"}));
+
+        // For spreadsheets, what could start a formula is made text; the rest stays as it was.
+        QCOMPARE(ok(args("edit VAULT 2 --field",
+                         {"PinWhat=+39 5", "--field", "Notes=\r@x", "--field", "Password=-pw", "--field",
+                          "KeyNotes=\tk", "--field", "Email=@me", "--field", "FirstName=a=b"})),
+                 "");
+        rows = parseCsv(QString::fromUtf8(ok(args("export VAULT --safe-csv"))));
+        QVERIFY(rows && rows->size() == 3);
+        QCOMPARE(filled(2),
+                 (QStringList{"Type=5", "Category=Pins", "PinWhat='+39 5", "ID=2", "Description='=1+1",
+                              "AccountName=pin", "Password='-pw", "Email='@me", "KeyNotes='\tk",
+                              "FirstName=a=b", "Notes='\r@x", "RecordDate=*", "MyAccount=1"}));
+        QCOMPARE(rows->at(1), parseCsv(QString::fromUtf8(csv))->at(1));
+    }
+
+    void exportRefusesATerminal() {
+        const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+        const QString screen = QString::fromLocal8Bit(::ptsname(terminal));
+        // Held open here too, so the terminal keeps what the tool wrote after the tool is gone.
+        const int keepOpen = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);
+        QVERIFY(keepOpen >= 0);
+        const Result refused = cli(args("export VAULT --csv"), kMasterLine, screen);
+        QCOMPARE(refused.code, 1);
+        QVERIFY(refused.err.contains("add --force"));
+        QCOMPARE(cli(args("export VAULT --csv --force"), kMasterLine, screen).code, 0);
+        struct pollfd ready = {terminal, POLLIN, 0};
+        char shown[64] = {};
+        QVERIFY(::poll(&ready, 1, 60000) == 1 && ::read(terminal, shown, sizeof shown - 1) > 0);
+        QVERIFY(QByteArray(shown).startsWith("Type,Category,"));
+        ::close(keepOpen);
+        ::close(terminal);
+    }
+
+    void concurrentChangesAreAllKept() {
+        // Each reads the vault, adds its account and saves; none may save over another's account.
+        // Standard input from a file lets them all go at once.
+        QFile input(dir_->filePath(QStringLiteral("input")));
+        QVERIFY(input.open(QIODevice::WriteOnly) && input.write(kMasterLine) == kMasterLine.size());
+        input.close();
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (int i = 0; i < 6; ++i) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->setStandardInputFile(input.fileName());
+            runs.back()->start(QStringLiteral(VANTREL_CLI),
+                               args(QStringLiteral("add VAULT --category Misc --account-name a --description "
+                                                   "writer%1")
+                                        .arg(i)));
+        }
+        for (auto& p : runs) {
+            QVERIFY(p->waitForFinished(60000));
+            QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+        }
+        const QByteArray listed = ok(args("ls VAULT"));
+        for (int i = 0; i < 6; ++i)
+            QVERIFY2(listed.contains("\twriter" + QByteArray::number(i) + '\t'), listed.constData());
+        QVERIFY(!QFile::exists(vault_ + ".lock"));
+    }
+
+    void busyOrChangedVaultIsLeftAlone() {
+        VaultFile::Lock held;
+        QCOMPARE(held.acquire(vault_, 0), VaultFile::Lock::Result::Locked);
+        const QByteArray before = readAll(vault_);
+        for (const char* line : {"add VAULT --category Misc --description d --account-name a", "rm VAULT 1",
+                                 "edit VAULT 1 --field Notes=x", "passwd VAULT --kdf-cheap"}) {
+            const Result r = cli(args(line), kMasterLine + "new master\n", {}, {"VANTREL_LOCK_WAIT=0"});
+            QCOMPARE(r.code, 4);
+            QVERIFY2(r.err.contains("another program is changing"), r.err.constData());
+        }
+        QCOMPARE(readAll(vault_), before);
+        // Readers need no lock.
+        QCOMPARE(ok(args("ls VAULT")), "");
+        held.release();
+        QCOMPARE(add("--category Misc --description d --account-name a"), u"1");
+    }
+
+    void passwdReseals() {
+        QCOMPARE(add("--category Misc --description kept --account-name a"), u"1");
+        const QByteArray before = readAll(vault_);
+        // A wrong current password, and new ones the rules refuse, change nothing.
+        QCOMPARE(cli(args("passwd VAULT --kdf-cheap"), "wrong one\nnew master\n").code, 2);
+        QCOMPARE(cli(args("passwd VAULT --kdf-cheap"), kMasterLine + "abcd\n").code, 1);
+        QCOMPARE(cli(args("passwd VAULT --kdf-cheap"), kMasterLine).code, 2);
+        QCOMPARE(readAll(vault_), before);
+
+        QCOMPARE(ok(args("passwd VAULT --kdf-cheap"), kMasterLine + "  new master \n"), "");
+        QVERIFY(readAll(vault_).mid(32, 16) != before.mid(32, 16)); // a fresh salt
+        for (const QString& file : {vault_, vault_ + ".bak"}) {
+            QCOMPARE(cli({"ls", file}).code, 2);
+            QCOMPARE(ok({"ls", file}, "new master\n"), "1\tMisc\tkept\ta\n");
+        }
+    }
+
+    void argumentsThatAreNotUtf8AreRefused() {
+        // Only a shell passes bytes that are no text; Qt would encode every argument.
+        const QByteArray before = readAll(vault_);
+        QProcess p;
+        p.start("/bin/sh", {"-c",
+                            "printf 'master pw 1\\n' | \"$0\" add \"$1\" --category 0 --account-name a "
+                            "--description \"$(printf 'd\\377')\"",
+                            QStringLiteral(VANTREL_CLI), vault_});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 1);
+        QCOMPARE(p.readAllStandardError(),
+                 "vantrel-cli: argument 8 is not valid UTF-8 text (see 'vantrel-cli --help')\n");
+        QCOMPARE(readAll(vault_), before);
+    }
+
+    void processKeepsSecretsToItself() {
+        QCOMPARE(ok({"self-check"}), "dumpable 0\ncore limit 0 0\n");
+#ifndef __SANITIZE_ADDRESS__
+        // Nothing the tool frees holds the master password, however long it is: a long one makes
+        // the input buffer grow on the way.
+        const QByteArray secret = "Jx4-long-master-secret-Wq9";
+        const QByteArray master = secret + QByteArray(20000, 'm');
+        const QStringList watched{QStringLiteral("LD_PRELOAD=" VANTREL_FREECHECK),
+                                  "FREECHECK_SECRET=" + secret};
+        const Result created = cli(args("create VAULT --force --kdf-cheap"), master + '\n', {}, watched);
+        QCOMPARE(created.err, "");
+        const Result added = cli(args("add VAULT --category Misc --description d --account-name a"),
+                                 master + '\n', {}, watched);
+        QCOMPARE(added.err, "");
+        QCOMPARE(added.out, "1\n");
+        const Result wrong = cli(args("ls VAULT"), master + "x\n", {}, watched);
+        QCOMPARE(wrong.code, 2);
+        QVERIFY2(!wrong.err.contains("freecheck"), wrong.err.constData());
+        // The watch works: a search text is no secret, and its copies go unwiped.
+        QVERIFY(cli(args("find VAULT", {secret}), master + '\n', {}, watched).err.startsWith("freecheck: "));
+#endif
     }
 
     // Every field of every category, with commas, quotes, line breaks and blanks at either end,
@@ -481,7 +637,7 @@ private slots:
 
         // A vault whose replacement cannot be written next to it (the temporary name is too long,
         // even for root) stays as it was.
-        const QString longName = dir_->filePath(QString(255, u'v'));
+        const QString longName = dir_->filePath(QString(250, u'v'));
         QVERIFY(QFile::copy(vault_, longName));
         const QByteArray before = readAll(longName);
         const Result r =

@@ -1,6 +1,8 @@
 #include "AccountRecord.h"
 #include "Categories.h"
 #include "FileVaultEngine.h"
+#include "ProcessHardening.h"
+#include "VaultFile.h"
 #include "VaultFormat.h"
 
 #include <QDir>
@@ -9,6 +11,11 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -70,6 +77,10 @@ class TestVault : public QObject {
     std::unique_ptr<FileVaultEngine> e; // open on an empty v.qx at the start of every test
 
     QString path(const QString& name) const { return dir_->filePath(name); }
+    unsigned mode(const QString& name) const {
+        struct stat info {};
+        return ::stat(qPrintable(path(name)), &info) == 0 ? info.st_mode & 0777 : 0;
+    }
     // The record as stored, with its identifier; a refused one comes back with identifier 0.
     AccountRecord put(AccountRecord r) { return e->PutRecord(r) ? r : AccountRecord{}; }
     // v.qx saved with one account and closed: its bytes.
@@ -99,7 +110,7 @@ private slots:
             stored.push_back(r);
         }
         AccountRecord odd = simple(Misc, QString()); // no description, no expiry date (2.0)
-        odd.Notes = QString(200000, QChar(u'é'));    // longer than 16 bits of length
+        odd.Notes = QString(600000, QChar(u'é'));    // longer than 16 bits; a file of several blocks
         odd.Password = QStringLiteral("  blanks kept  ");
         odd.RemindAnswer = QChar(0xFEFF) + QStringLiteral("zero-width no-break space first");
         odd.KeyNotes = QChar(0xFEFF); // nothing else
@@ -313,6 +324,13 @@ private slots:
         for (const auto& [ops, mem, accepted] : cases)
             QVERIFY2(kdfLimitsAcceptable(ops, mem) == accepted,
                      qPrintable(QStringLiteral("%1 x %2").arg(ops).arg(mem)));
+        // Within those bounds, never more than half of the machine's memory.
+        const quint64 GiB = quint64(1) << 30;
+        QVERIFY(kdfMemoryAffordable(MaxKdfMemLimit, 8 * GiB));
+        QVERIFY(!kdfMemoryAffordable(MaxKdfMemLimit, 8 * GiB - 1));
+        QVERIFY(kdfMemoryAffordable(moderate.memLimit, 512 << 20));
+        QVERIFY(!kdfMemoryAffordable(moderate.memLimit, 511 << 20));
+        QVERIFY(physicalMemoryBytes() >= 64 << 20);
     }
 
     void foreignFilesAndHostileHeadersAreRefusedBeforeDerivation() {
@@ -355,7 +373,8 @@ private slots:
         QVERIFY(!e->SaveFile());
         QCOMPARE(e->AccountCount(), 2);
         QCOMPARE(readAll(path("moved/v.qx")), before);
-        QCOMPARE(QDir(path("moved")).entryList(QDir::Files), QStringList{"v.qx"}); // no temp file left
+        // No temporary file left; the backup is of the save before.
+        QCOMPARE(QDir(path("moved")).entryList(QDir::Files), (QStringList{"v.qx", "v.qx.bak"}));
 
         // Every save takes a fresh nonce: two saves of the same content differ.
         QVERIFY(root.rename("moved", "home"));
@@ -386,13 +405,191 @@ private slots:
         QCOMPARE(e->AccountCount(), 0);
     }
 
-    void newFilesAreForTheOwnerOnly() {
+    void createdFilesAreForTheOwnerOnlySavedOnesKeepTheirMode() {
         QCOMPARE(QFile::permissions(path("v.qx")) & 0x0077, QFileDevice::Permissions());
-        // A vault the user chose to share keeps its permissions across saves.
-        const auto shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
-        QVERIFY(QFile::setPermissions(path("v.qx"), shared));
+        // A vault the user chose to share keeps its permissions across saves, and so does its backup.
+        QVERIFY(::chmod(qPrintable(path("v.qx")), 0640) == 0);
+        QVERIFY(e->SaveFile() && e->SaveFile());
+        QCOMPARE(mode("v.qx"), 0640u);
+        QCOMPARE(mode("v.qx.bak"), 0640u);
+        // Creating one over a file anyone may read or write is creating it all the same.
+        QVERIFY(::chmod(qPrintable(path("v.qx")), 0666) == 0);
+        QVERIFY(e->CreateFile(path("v.qx"), kPassword));
+        QCOMPARE(mode("v.qx"), 0600u);
+    }
+
+    void saveByAnotherUserKeepsOwnerAndGroup() {
+        if (::geteuid() != 0)
+            QSKIP("only root can give a file to another user");
+        const QByteArray name = QFile::encodeName(path("v.qx"));
+        QVERIFY(::chown(name.constData(), 65534, 65534) == 0);
+        for (bool create : {false, true}) {
+            QVERIFY(create ? e->CreateFile(path("v.qx"), kPassword) : e->SaveFile());
+            struct stat info {};
+            QVERIFY(::stat(name.constData(), &info) == 0);
+            QCOMPARE(info.st_uid, uid_t(65534));
+            QCOMPARE(info.st_gid, gid_t(65534));
+        }
+    }
+
+    void saveRefusesToReplaceAFileChangedOnDisk() {
         QVERIFY(e->SaveFile());
-        QCOMPARE(QFile::permissions(path("v.qx")) & 0x0077, QFileDevice::ReadGroup);
+        auto other = engine();
+        QVERIFY(other->OpenFile(path("v.qx"), kPassword));
+        put(simple(Banks, "mine"));
+        AccountRecord theirsRecord = simple(Pins, "theirs");
+        QVERIFY(other->PutRecord(theirsRecord) && other->SaveFile());
+        const QByteArray theirs = readAll(path("v.qx"));
+
+        QCOMPARE(e->SaveFileChecked(false), SaveResult::ChangedOnDisk);
+        QVERIFY(!e->SaveFile());
+        QCOMPARE(readAll(path("v.qx")), theirs);
+        // Told to, it writes over them; their version is the backup.
+        QCOMPARE(e->SaveFileChecked(true), SaveResult::Saved);
+        QCOMPARE(readAll(path("v.qx.bak")), theirs);
+        QVERIFY(other->OpenFile(path("v.qx"), kPassword));
+        AccountRecords all;
+        QCOMPARE(other->GetRecords(all, AllCategories), 1);
+        QCOMPARE(all[0].Description, u"mine");
+        QVERIFY(e->SaveFile()); // its own save is no change from elsewhere
+
+        // The same size written in place, too quick for the clock to tell, is a change all the same.
+        QByteArray same = readAll(path("v.qx"));
+        same[same.size() - 1] = char(same.back() ^ 1);
+        QVERIFY(writeAll(path("v.qx"), same));
+        QCOMPARE(e->SaveFileChecked(false), SaveResult::ChangedOnDisk);
+        // A file removed meanwhile holds nothing to lose.
+        QVERIFY(QFile::remove(path("v.qx")));
+        QCOMPARE(e->SaveFileChecked(false), SaveResult::Saved);
+        QVERIFY(other->OpenFile(path("v.qx"), kPassword));
+    }
+
+    void writersTakeTurnsThroughTheLockFile() {
+        VaultFile::Lock held;
+        QCOMPARE(held.acquire(path("v.qx"), 0), VaultFile::Lock::Result::Locked);
+        VaultFile::Lock second;
+        QCOMPARE(second.acquire(path("v.qx"), 0), VaultFile::Lock::Result::Busy);
+        e->setLockWait(0);
+        const QByteArray before = readAll(path("v.qx"));
+        put(simple(Banks, "b"));
+        QCOMPARE(e->SaveFileChecked(false), SaveResult::Failed);
+        QVERIFY(e->saveFailure().contains("another program"));
+        QCOMPARE(readAll(path("v.qx")), before);
+        // A caller that holds the lock itself saves under it.
+        e->setCallerHoldsLock(true);
+        QVERIFY(e->SaveFile());
+        e->setCallerHoldsLock(false);
+
+        held.release();
+        QVERIFY(!QFile::exists(path("v.qx.lock"))); // removed when let go
+        QVERIFY(e->SaveFile());
+        QVERIFY(!QFile::exists(path("v.qx.lock")));
+        QCOMPARE(second.acquire(path("v.qx"), 0), VaultFile::Lock::Result::Locked);
+    }
+
+    void fileTooLargeToOpenAgainIsNotWritten() {
+        QVERIFY(e->SaveFile());
+        const QByteArray before = readAll(path("v.qx"));
+        e->setMaxFileBytes(before.size());
+        QVERIFY(e->SaveFile()); // as large as may be: written, and opens again
+        auto limited = engine();
+        limited->setMaxFileBytes(before.size());
+        QVERIFY(limited->OpenFile(path("v.qx"), kPassword));
+        const QByteArray atLimit = readAll(path("v.qx"));
+
+        put(simple(Banks, "one more"));
+        QCOMPARE(e->SaveFileChecked(true), SaveResult::TooLarge);
+        QCOMPARE(readAll(path("v.qx")), atLimit);
+        // Written without the limit, it is what the limited engine refuses to open.
+        e->setMaxFileBytes(VaultFormat::MaxFileBytes);
+        QVERIFY(e->SaveFile());
+        QVERIFY(!limited->OpenFile(path("v.qx"), kPassword));
+    }
+
+    void pathsThatAreNoRegularFileNeverBlock() {
+        QVERIFY(::mkfifo(qPrintable(path("pipe.qx")), 0600) == 0);
+        // Opening a FIFO or a device for reading would wait or read for ever.
+        for (const QString& p : {path("pipe.qx"), QStringLiteral("/dev/zero")})
+            QVERIFY2(!e->OpenFile(p, kPassword), qPrintable(p));
+        QVERIFY(!e->CreateFile(path("pipe.qx"), kPassword));
+        // A vault that became a FIFO since it was opened is left alone.
+        QVERIFY(e->OpenFile(path("v.qx"), kPassword));
+        QVERIFY(::rename(qPrintable(path("pipe.qx")), qPrintable(path("v.qx"))) == 0);
+        QCOMPARE(e->SaveFileChecked(true), SaveResult::Failed);
+        QVERIFY(QFileInfo(path("v.qx")).exists() && !QFileInfo(path("v.qx")).isFile());
+    }
+
+    void symlinkedVaultReplacesItsTarget() {
+        QDir root(dir_->path());
+        QVERIFY(root.mkdir("real") && root.mkdir("links"));
+        QVERIFY(e->CreateFile(path("real/v.qx"), kPassword));
+        QVERIFY(QFile::link("../real/v.qx", path("links/v.qx")));
+        QVERIFY(e->OpenFile(path("links/v.qx"), kPassword));
+        put(simple(Banks, "through the link"));
+        QVERIFY(e->SaveFile());
+        QVERIFY(QFileInfo(path("links/v.qx")).isSymLink());
+        QCOMPARE(QDir(path("links")).entryList(QDir::Files | QDir::System), QStringList{"v.qx"});
+        QCOMPARE(QDir(path("real")).entryList(QDir::Files), (QStringList{"v.qx", "v.qx.bak"}));
+        auto other = engine();
+        QVERIFY(other->OpenFile(path("real/v.qx"), kPassword));
+        QCOMPARE(other->AccountCount(), 1);
+    }
+
+    void backupKeepsOneGeneration() {
+        QVERIFY(!QFile::exists(path("v.qx.bak"))); // creating is not saving
+        const QByteArray created = readAll(path("v.qx"));
+        put(simple(Banks, "first"));
+        QVERIFY(e->SaveFile());
+        QCOMPARE(readAll(path("v.qx.bak")), created);
+        const QByteArray first = readAll(path("v.qx"));
+        QVERIFY(e->SaveFile());
+        QCOMPARE(readAll(path("v.qx.bak")), first);
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), (QStringList{"v.qx", "v.qx.bak"}));
+
+        e->SetKeepBackup(false);
+        QVERIFY(e->SaveFile());
+        QCOMPARE(readAll(path("v.qx.bak")), first);
+
+        // Where no hard link can be made, a copy of the same bytes and mode takes its place.
+        QVERIFY(::chmod(qPrintable(path("v.qx")), 0640) == 0);
+        VaultFile::RegularFile current(path("v.qx"));
+        QVERIFY(VaultFile::copyBackup(current, path("copy.bak")));
+        QCOMPARE(readAll(path("copy.bak")), readAll(path("v.qx")));
+        QCOMPARE(mode("copy.bak"), 0640u);
+    }
+
+    void changingTheMasterPasswordReseals() {
+        put(simple(Banks, "kept"));
+        QVERIFY(e->SaveFile());
+        const QByteArray before = readAll(path("v.qx"));
+        const KdfLimits newLimits{2, 2 * MinKdfMemLimit};
+        FileVaultEngine f(newLimits);
+        QVERIFY(f.OpenFile(path("v.qx"), kPassword));
+        QVERIFY(!f.ChangeMasterPassword("not it", "new secret"));
+        QVERIFY(f.SaveFile());
+        QVERIFY(e->OpenFile(path("v.qx"), kPassword)); // unchanged by the refusal
+
+        QVERIFY(f.ChangeMasterPassword(kPassword, "new secret"));
+        QVERIFY(f.SaveFile());
+        const QByteArray after = readAll(path("v.qx"));
+        QVERIFY(after.mid(VaultFormat::SaltAt, VaultFormat::SaltBytes) !=
+                before.mid(VaultFormat::SaltAt, VaultFormat::SaltBytes));
+        QCOMPARE(after.mid(VaultFormat::OpsLimitAt, 16),
+                 with(with(QByteArray(16, 0), 0, 2, 8), 8, 2 * MinKdfMemLimit, 8));
+        // Neither the file nor its backup opens with the old password any more.
+        for (const char* name : {"v.qx", "v.qx.bak"}) {
+            QVERIFY2(!e->OpenFile(path(name), kPassword), name);
+            QVERIFY2(e->OpenFile(path(name), "new secret"), name);
+            QCOMPARE(e->AccountCount(), 1);
+        }
+    }
+
+    void coreDumpsAreOff() {
+        QVERIFY(keepSecretsOutOfCoreDumps());
+        QCOMPARE(::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0), 0);
+        struct rlimit core {};
+        QVERIFY(::getrlimit(RLIMIT_CORE, &core) == 0);
+        QVERIFY(core.rlim_cur == 0 && core.rlim_max == 0);
     }
 
     void closeForgetsEverything() {

@@ -1,0 +1,108 @@
+#include "AccountRecord.h"
+#include "Categories.h"
+#include "FileVaultEngine.h"
+#include "FreedSecrets.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kPassword = QStringLiteral("correct horse");
+// Nothing but the account below holds this text.
+const char kSecret[] = "Qv7-unique-secret-Lm2";
+
+AccountRecord account(const QString& password) {
+    AccountRecord r;
+    r.Type = Banks;
+    r.Description = QStringLiteral("bank");
+    r.AccountName = QStringLiteral("me");
+    r.Password = password;
+    r.ExpirationPwd = NoDate;
+    return r;
+}
+
+} // namespace
+
+// What goes back to the heap from the engine holds no secret: every buffer of account texts or
+// plaintext is overwritten first, whether the operation ends well or an allocation fails half-way.
+class TestWipe : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<FileVaultEngine> e; // open on a vault of two accounts, the first holding kSecret
+    QString path_;
+
+    // The blocks holding kSecret that one engine call frees.
+    template <typename F> long leaksOf(F&& call) {
+        freecheck_watch(kSecret);
+        call();
+        const long hits = freecheck_hits();
+        freecheck_watch(nullptr);
+        return hits;
+    }
+
+private slots:
+    void initTestCase() {
+#ifdef __SANITIZE_ADDRESS__
+        QSKIP("the sanitizer's allocator cannot be watched");
+#endif
+        // The watch sees frees at all, and a block with the secret when one goes.
+        freecheck_watch(kSecret);
+        delete new QString(QString::fromLatin1(kSecret));
+        QVERIFY(freecheck_frees() > 0);
+        QCOMPARE(freecheck_hits(), 1);
+        freecheck_watch(nullptr);
+    }
+
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        path_ = dir_->filePath(QStringLiteral("v.qx"));
+        e = std::make_unique<FileVaultEngine>(KdfLimits::cheapest());
+        AccountRecord r = account(QString::fromLatin1(kSecret)), plain = account(QStringLiteral("pw"));
+        QVERIFY(e->CreateFile(path_, kPassword) && e->PutRecord(r) && e->PutRecord(plain) && e->SaveFile());
+    }
+
+    void changedDeletedAndClosedAccountsAreWiped() {
+        AccountRecord edited = account(QStringLiteral("another password"));
+        edited.ID = 1;
+        QCOMPARE(leaksOf([&] { QVERIFY(e->PutRecord(edited)); }), 0);
+
+        AccountRecord second = account(QString::fromLatin1(kSecret));
+        QVERIFY(e->PutRecord(second));
+        QCOMPARE(leaksOf([&] { e->DeleteRecord(second.ID, AllCategories, true); }), 0);
+
+        QVERIFY(e->PutRecord(second = account(QString::fromLatin1(kSecret))));
+        QCOMPARE(leaksOf([&] { e->CloseFile(); }), 0);
+    }
+
+    // Every allocation of an open or a save made to fail in turn, until one runs without failing.
+    void noPlaintextLeftWhenAnAllocationFails() {
+        for (const bool saving : {false, true}) {
+            for (long skip = 0;; ++skip) {
+                if (saving)
+                    QVERIFY(e->OpenFile(path_, kPassword));
+                else
+                    e->CloseFile();
+                bool done = false;
+                const long leaks = leaksOf([&] {
+                    freecheck_fail_allocation(skip);
+                    done = saving ? e->SaveFileChecked(true) == SaveResult::Saved
+                                  : e->OpenFile(path_, kPassword);
+                    done = done && !freecheck_failed();
+                    freecheck_fail_allocation(-1);
+                });
+                QVERIFY2(
+                    leaks == 0,
+                    qPrintable(
+                        QStringLiteral("%1: allocation %2 failed").arg(saving ? "save" : "open").arg(skip)));
+                if (done)
+                    break;
+            }
+            QVERIFY(e->OpenFile(path_, kPassword)); // and the file is whole
+            QCOMPARE(e->AccountCount(), 2);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWipe)
+#include "tst_wipe.moc"
