@@ -118,10 +118,28 @@ void FileLifecycle::menu_new_Click() {
     main_.UpdateMenus();
 }
 
-bool FileLifecycle::Save() {
-    if (!services().engine().SaveFile()) {
-        // Never shown as success: the changes stay marked and the user is told.
-        services().notices.ShowPopUpMessage(Text(TextId::SaveFailed), 10, 2);
+bool FileLifecycle::Save(bool mayAsk) {
+    VaultEngine& engine = services().engine();
+    SharedForm& notices = services().notices;
+    engine.SetKeepBackup(services().prefs.KeepBackup());
+    SaveResult result = engine.SaveFileChecked(false);
+    if (result == SaveResult::ChangedOnDisk) {
+        // Another program wrote the file since we read it: its work is not overwritten without
+        // the user's word, and never while nobody is there to give it.
+        if (!mayAsk || !services().prompts.askYesNo(&window_, Text(TextId::ChangedOnDiskPrompt),
+                                                    Text(TextId::ChangedOnDiskTitle))) {
+            notices.ShowPopUpMessage(Text(TextId::ChangedOnDiskKept), 10, 2);
+            return false;
+        }
+        result = engine.SaveFileChecked(true);
+    }
+    // Never shown as success: the changes stay marked and the user is told.
+    if (result == SaveResult::TooLarge) {
+        notices.ShowPopUpMessage(Text(TextId::TooLargeToSave), 10, 2);
+        return false;
+    }
+    if (result != SaveResult::Saved) {
+        notices.ShowPopUpMessage(Text(TextId::SaveFailed), 10, 2);
         return false;
     }
     set_Modified(false);
@@ -148,7 +166,7 @@ FileLifecycle::Outcome FileLifecycle::offerToSave(bool SaveWithoutAsking) {
             break;
         }
     }
-    return Save() ? Outcome::GoOn : Outcome::SaveFailed;
+    return Save(!SaveWithoutAsking) ? Outcome::GoOn : Outcome::SaveFailed;
 }
 
 bool FileLifecycle::SavePrompt(bool SaveWithoutAsking) {

@@ -31,7 +31,9 @@ public:
 
     // Offers the file through the master password dialog unless it is the one already open.
     void OpenGivenFile(const QString& path);
-    bool Save(); // false when the file could not be written
+    // False when the file was not written. Asks before replacing a file another program changed
+    // since it was read, when mayAsk (nobody is asked when the program saves on its own).
+    bool Save(bool mayAsk = true);
     // Offers to save unsaved changes (and stores the recent files list): whether what asked may
     // go on, stop because the user cancelled, or stop because the changes could not be written.
     enum class Outcome { GoOn, Cancelled, SaveFailed };

@@ -150,6 +150,14 @@ void Preferences::setHiddenChar(const QString& mask) {
     write("HiddenChar", mask);
 }
 
+bool Preferences::KeepBackup() {
+    return read("KeepBackup").trimmed() != QLatin1String("0");
+}
+
+void Preferences::setKeepBackup(bool keep) {
+    write("KeepBackup", keep ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
 bool Preferences::backupReminderDue() {
     const QDateTime last = LastBackupWarning();
     const QDateTime now = clock_.now();

@@ -46,6 +46,9 @@ public:
     void setLastFolder(const QString& path);
     QString HiddenChar();
     void setHiddenChar(const QString& mask);
+    // Whether a save keeps the previous version beside the file (NAME.qx.bak); on unless "0".
+    bool KeepBackup();
+    void setKeepBackup(bool keep);
 
     // True when more than 10 calendar days passed since the last reminder (and then stores now).
     bool backupReminderDue();

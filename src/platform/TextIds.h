@@ -180,6 +180,10 @@
     X(NotAVaultFile, 970)                                                                                    \
     X(FileMissing, 971)                                                                                      \
     X(DeleteFailed, 972)                                                                                     \
+    X(ChangedOnDiskPrompt, 980)                                                                              \
+    X(ChangedOnDiskTitle, 981)                                                                               \
+    X(ChangedOnDiskKept, 982)                                                                                \
+    X(TooLargeToSave, 983)                                                                                   \
     X(ImportDialogTitle, 990)                                                                                \
     X(ImportFilter, 991)                                                                                     \
     X(ImportTitle, 992)                                                                                      \
