@@ -34,7 +34,15 @@ void InactivityLock::Activity() {
     idleCount_ = 0;
 }
 
+// While the master password dialog has the engine at work on its thread, nothing else may use it.
+bool InactivityLock::engineAtWork() const {
+    const InputPassword* dialog = files_.inputPassword();
+    return dialog && dialog->isWorking();
+}
+
 void InactivityLock::Timeout() {
+    if (engineAtWork())
+        return;
     if (!services_.engine().IsOpen()) {
         idleCount_ = 0;
         return;
@@ -67,6 +75,8 @@ void InactivityLock::Tick() {
         dialog->raise();
         dialog->activateWindow();
     }
+    if (engineAtWork())
+        return;
     const qint64 copiedAt = browser_.CopiedPasswordTime();
     if (copiedAt < 0 || services_.clock.monotonicMs() - copiedAt <= kClipboardLifeMs)
         return;

@@ -27,6 +27,7 @@ public:
 
 private:
     void notice(TextId id, int secs, int kind);
+    bool engineAtWork() const;
 
     AppServices& services_;
     FileLifecycle& files_;

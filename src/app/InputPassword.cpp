@@ -8,6 +8,7 @@
 #include "PasswordMask.h"
 #include "PasswordStrength.h"
 #include "Prompts.h"
+#include "SecureWipe.h"
 #include "Settings.h"
 #include "SharedForm.h"
 #include "StrengthBar.h"
@@ -15,6 +16,8 @@
 #include "ToolIcons.h"
 #include "VaultProbe.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -23,6 +26,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -131,6 +135,10 @@ InputPassword::InputPassword(MainApi& main, QWidget* owner) : QDialog(owner), ma
     Text_LogIn->setFocus();
 }
 
+InputPassword::~InputPassword() {
+    wipe(firstEntry_);
+}
+
 void InputPassword::set_QXFile(const QString& QX_File, bool New_QXFile) {
     qxFile_ = QX_File;
     newFile_ = New_QXFile;
@@ -150,7 +158,10 @@ void InputPassword::StartUI() {
 }
 
 void InputPassword::Command_OK_Click() {
-    const QString p = Text_LogIn->text().trimmed();
+    if (working_)
+        return; // the first OK is still being worked on
+    QString p = Text_LogIn->text().trimmed();
+    WipeOnExit wipeP(p);
     if (newFile_) {
         if (p.isEmpty())
             return fail(Text(TextId::MasterEmpty));
@@ -164,17 +175,25 @@ void InputPassword::Command_OK_Click() {
             return;
         }
         if (p != firstEntry_) {
-            firstEntry_.clear();
+            wipe(firstEntry_);
             return fail(Text(TextId::MasterMismatch));
         }
         // Whatever is open is about to be replaced: its unsaved changes get their question.
         if (!main_.SavePrompt(false))
-            return; // the open file's changes could not be saved: keep it open rather than lose them
-        if (!main_.services().engine().CreateFile(qxFile_, p)) {
-            firstEntry_.clear();
-            return fail(Text(TextId::CreateFailed));
-        }
-        succeed(p);
+            return; // cancelled, or the changes could not be saved: keep the open file
+        const QString path = qxFile_;
+        runInBackground(
+            [path, p](VaultEngine& engine) mutable {
+                WipeOnExit wipeCopy(p);
+                return engine.CreateFile(path, p);
+            },
+            [this](bool created) {
+                if (!created) {
+                    wipe(firstEntry_);
+                    return fail(Text(TextId::CreateFailed));
+                }
+                succeed();
+            });
         return;
     }
     // Say what is wrong with the file itself before blaming the password, and never hand the
@@ -184,15 +203,44 @@ void InputPassword::Command_OK_Click() {
         return fail(Text(TextId::FileMissing));
     if (kind == VaultFileKind::NotAFile || kind == VaultFileKind::NotAVault)
         return fail(Text(TextId::NotAVaultFile));
-    bool opened = false;
-    try {
-        opened = main_.services().engine().OpenFile(qxFile_, p);
-    } catch (const VaultError&) {
-        opened = false;
-    }
-    if (!opened)
-        return fail(Text(TextId::OpenFailed));
-    succeed(p);
+    const QString path = qxFile_;
+    runInBackground(
+        [path, p](VaultEngine& engine) mutable {
+            WipeOnExit wipeCopy(p);
+            try {
+                return engine.OpenFile(path, p);
+            } catch (const VaultError&) {
+                return false;
+            }
+        },
+        [this](bool opened) {
+            if (!opened)
+                return fail(Text(TextId::OpenFailed));
+            succeed();
+        });
+}
+
+// The key derivation takes a good part of a second by design (more for a vault made with
+// dearer settings): it runs on a thread of its own so the screen stays alive. Meanwhile the
+// main window takes no commands, so nothing else uses the engine, and this dialog ignores
+// another OK and cannot be closed.
+void InputPassword::runInBackground(std::function<bool(VaultEngine&)> work, std::function<void(bool)> done) {
+    working_ = true;
+    QWidget* window = main_.mainWindow();
+    window->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    auto result = std::make_shared<bool>(false);
+    VaultEngine& engine = main_.services().engine();
+    QThread* thread =
+        QThread::create([work = std::move(work), &engine, result]() mutable { *result = work(engine); });
+    connect(thread, &QThread::finished, this, [this, thread, result, done = std::move(done), window] {
+        thread->deleteLater();
+        QApplication::restoreOverrideCursor();
+        window->setEnabled(true);
+        working_ = false;
+        done(*result);
+    });
+    thread->start();
 }
 
 void InputPassword::fail(const QString& message) {
@@ -201,7 +249,8 @@ void InputPassword::fail(const QString& message) {
     Text_LogIn->setFocus();
 }
 
-void InputPassword::succeed(const QString&) {
+void InputPassword::succeed() {
+    wipe(firstEntry_);
     main_.UpdateMenus();
     main_.UpdateBar();
     main_.update_caption();
@@ -210,6 +259,15 @@ void InputPassword::succeed(const QString&) {
     main_.services().prefs.setLastOpen(qxFile_);
     Text_LogIn->clear();
     close();
+    main_.mainWindow()->activateWindow(); // the keys go to the opened file's window at once
+}
+
+void InputPassword::closeEvent(QCloseEvent* event) {
+    if (working_) {
+        event->ignore(); // the engine is still at work for this dialog
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void InputPassword::hideEvent(QHideEvent* event) {

@@ -10,6 +10,7 @@
 #include "GenerateCommands.h"
 #include "ImportCsv.h"
 #include "InactivityLock.h"
+#include "InputPassword.h"
 #include "KW_Inactivity.h"
 #include "Menus.h"
 #include "Product.h"
@@ -203,6 +204,8 @@ void Main::applySkin() {
 }
 
 bool Main::ExitRoutine(bool SaveWithoutAsking) {
+    if (InputPassword* dialog = inputPassword(); dialog && dialog->isWorking())
+        return false; // the engine is opening a file on another thread: it cannot go now
     if (!commands_->closeAllForms())
         return false; // a form kept changes it could not store
     const FileLifecycle::Outcome saved = files_->offerToSave(SaveWithoutAsking);

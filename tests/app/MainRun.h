@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTest>
 
 // One run of the program: the services, then the main window on them.
@@ -40,6 +41,8 @@ struct MainRun : TestServices {
         box->clear();
         QTest::keyClicks(box, text);
         QTest::keyClick(box, Qt::Key_Return);
+        const QPointer<InputPassword> watched = dialog;
+        QTRY_VERIFY(!watched || !watched->isWorking()); // the key is derived on a thread of its own
     }
     Main& startWithOpenVault(const QString& name = "a.qx", const QString& password = "secret1") {
         makeVault(name, password);

@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -63,6 +64,8 @@ struct MainRun : TestServices {
         box->clear();
         QTest::keyClicks(box, text);
         QTest::keyClick(box, Qt::Key_Return);
+        const QPointer<InputPassword> watched = dialog;
+        QTRY_VERIFY(!watched || !watched->isWorking()); // the key is derived on a thread of its own
     }
     Main& startWithOpenVault(const QString& name = "a.qx", const QString& password = "secret1") {
         makeVault(name, password);

@@ -5,6 +5,7 @@
 #include "Product.h"
 
 #include <QDir>
+#include <QPointer>
 #include <QProcess>
 
 #include <sys/stat.h>
@@ -53,6 +54,28 @@ private slots:
         f.enterPassword("secret1");
         QCOMPARE(f.prompts.prompts(), QStringList{Text(TextId(message))});
         QVERIFY(!f.engine().IsOpen());
+    }
+
+    // The key is derived on a thread of its own: meanwhile the main window takes no commands and a
+    // second Enter is not a second attempt.
+    void unlockingRunsOffTheScreensThread() {
+        MainRun f;
+        QVERIFY(f.makeVault("a.qx", "secret1"));
+        f.fileToOpen = f.path("a.qx");
+        Main& m = f.start();
+        QPointer<InputPassword> dialog = m.inputPassword();
+        auto* box = dialog->findChild<QLineEdit*>("Text_LogIn");
+        QTest::keyClicks(box, "wrong");
+        QTest::keyClick(box, Qt::Key_Return);
+        QVERIFY(dialog->isWorking());
+        QVERIFY(!m.isEnabled());
+        QVERIFY(!dialog->close()); // not while the engine works for it
+        QTest::keyClick(box, Qt::Key_Return);
+        QTRY_VERIFY(!dialog->isWorking());
+        QCOMPARE(f.prompts.prompts(), QStringList{Text(TextId::OpenFailed)}); // one attempt, one answer
+        QVERIFY(m.isEnabled());
+        f.enterPassword("secret1");
+        QVERIFY(f.engine().IsOpen());
     }
 
     void helpAndVersionNeedNoDisplay() {
