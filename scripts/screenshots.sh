@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Makes the screenshots in docs/screenshots from a demo vault of made-up accounts, on a virtual X
 # display. Needs a build (build/ by default) and Debian's xvfb, openbox, xdotool and imagemagick.
-# Usage: scripts/screenshots.sh [BUILD_DIR] [LANGUAGE]
+# Usage: scripts/screenshots.sh [BUILD_DIR] [LANGUAGE] [OUTPUT_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 language=${2:-English}
-out=docs/screenshots
+out=${3:-docs/screenshots}
 for tool in Xvfb openbox xdotool import; do
   command -v "$tool" >/dev/null || { echo "missing $tool (apt-get install xvfb openbox xdotool imagemagick)"; exit 1; }
 done
@@ -72,6 +72,6 @@ main=$(window "Vantrel [0-9]")
 xdotool windowactivate --sync "$main"
 shot "$main" main
 xdotool key ctrl+e
-form=$(window "Web site|Sito|Webseite")
+form=$(window "Web|Sito")
 shot "$form" edit
 echo "screenshots in $out"
