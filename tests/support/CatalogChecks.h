@@ -12,26 +12,21 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTabWidget>
-#include <QWidget>
 
 #include <algorithm>
 
 namespace catalog_checks {
 
-// Same rule as the catalog: a control belongs to the nearest enclosing window that is not a
-// popup menu.
-inline bool livesOn(QObject* object, const QWidget* window) {
-    for (QObject* o = object; o; o = o->parent()) {
-        auto* widget = qobject_cast<QWidget*>(o);
-        if (widget && widget->isWindow() && !qobject_cast<QMenu*>(widget))
-            return widget == window;
-    }
-    return false;
-}
-
+// The controls of that name on the window itself. Same rule as the catalog: a control belongs to
+// the nearest enclosing window that is not a popup menu.
 inline QList<QObject*> controlsNamed(QWidget* window, const QString& name) {
     QList<QObject*> found = window->findChildren<QObject*>(name);
-    found.removeIf([window](QObject* object) { return !livesOn(object, window); });
+    found.removeIf([window](QObject* object) {
+        for (QObject* o = object; o; o = o->parent())
+            if (auto* w = qobject_cast<QWidget*>(o); w && w->isWindow() && !qobject_cast<QMenu*>(w))
+                return w != window;
+        return true;
+    });
     return found;
 }
 
@@ -76,8 +71,7 @@ inline QStringList missingControls(const TextCatalog& catalog, const QString& la
 // window) whose caption or tooltip changed. A freshly built window applied with English should
 // give an empty list: its design texts and the file's English agree.
 inline QStringList textsChangedBy(const TextCatalog& catalog, const QString& language, QWidget* window) {
-    QStringList names = catalog.controlNames(language, window->objectName());
-    names.append(window->objectName());
+    QStringList names = catalog.controlNames(language, window->objectName()) << window->objectName();
     names.removeDuplicates();
     names.sort();
     QList<QList<QStringList>> before;

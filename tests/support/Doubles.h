@@ -8,24 +8,17 @@
 #include "Funzioni.h"
 #include "Prompts.h"
 
-#include <QList>
 #include <QUrl>
-
-#include <utility>
 
 // A clock that stands still until told to move; both of its readings move together.
 class ManualClock final : public Clock {
 public:
-    explicit ManualClock(QDateTime start = QDateTime(QDate(2026, 1, 1), QTime(9, 0)))
-        : now_(std::move(start)) {}
+    explicit ManualClock(const QDateTime& start) : now_(start) {}
     QDateTime now() const override { return now_; }
     qint64 monotonicMs() const override { return monotonic_; }
     // The wall clock alone jumps (the user sets the time, a new year begins); the monotonic one stays.
     void set(const QDateTime& moment) { now_ = moment; }
-    void advanceSecs(qint64 secs) {
-        now_ = now_.addSecs(secs);
-        monotonic_ += secs * 1000;
-    }
+    void advanceSecs(qint64 secs) { now_ = now_.addSecs(secs), monotonic_ += secs * 1000; }
 
 private:
     QDateTime now_;
@@ -46,19 +39,19 @@ public:
     void answerNo() { yesNo_.append(Answer::No); }
     void answerCancel() { yesNo_.append(Answer::Cancel); } // Esc or the close box
     void answerInput(const QString& text) { inputs_.append({Reply::Typed, text}); }
-    void acceptProposed() { inputs_.append({Reply::Proposed, QString()}); } // OK on what the box offers
-    void cancelInput() { inputs_.append({Reply::Cancel, QString()}); }
+    void acceptProposed() { inputs_.append({Reply::Proposed, {}}); } // OK on what the box offers
+    void cancelInput() { inputs_.append({Reply::Cancel, {}}); }
 
     bool askYesNo(QWidget*, const QString& prompt, const QString& title) override {
-        asked.append({Asked::YesNo, prompt, title, QString()});
+        asked.append({Asked::YesNo, prompt, title, {}});
         return !yesNo_.isEmpty() && yesNo_.takeFirst() == Answer::Yes;
     }
     Answer askSaveChanges(QWidget*, const QString& prompt, const QString& title) override {
-        asked.append({Asked::SaveChanges, prompt, title, QString()});
+        asked.append({Asked::SaveChanges, prompt, title, {}});
         return yesNo_.isEmpty() ? Answer::No : yesNo_.takeFirst();
     }
     void alert(QWidget*, const QString& message, const QString& title) override {
-        asked.append({Asked::Alert, message, title, QString()});
+        asked.append({Asked::Alert, message, title, {}});
     }
     bool inputBox(QWidget*, const QString& prompt, const QString& title, const QString& initial,
                   QString& value) override {

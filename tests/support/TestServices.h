@@ -15,28 +15,31 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <memory>
-
 struct TestServices {
+    static std::unique_ptr<VaultEngine> cheapEngine() {
+        return std::make_unique<FileVaultEngine>(KdfLimits::cheapest());
+    }
+    static AccountRecord record(int type, const QString& text, const QString& name, const QString& pw = {}) {
+        AccountRecord r;
+        r.Type = type;
+        r.Description = text;
+        r.AccountName = name;
+        r.Password = pw;
+        r.ExpirationPwd = NoDate;
+        return r;
+    }
+
     QTemporaryDir dir;
     ManualClock clock{QDateTime(QDate(2026, 12, 6), QTime(10, 0))};
-    QString iniPath = dir.filePath(QStringLiteral("QX.ini"));
+    QString iniPath = dir.filePath("QX.ini");
     KW_ini ini{iniPath};
     Preferences prefs{ini, clock, dir.path()};
-    UserStore store{dir.filePath(QStringLiteral("user.conf"))};
+    UserStore store{dir.filePath("user.conf")};
     ScriptedPrompts prompts;
     SharedForm notices;
     ScriptedFileDialog files;
     RecordingLinks links;
-    AppServices services{[] { return std::make_unique<FileVaultEngine>(KdfLimits::cheapest()); },
-                         prefs,
-                         store,
-                         prompts,
-                         clock,
-                         notices,
-                         files,
-                         links};
-
+    AppServices services{cheapEngine, prefs, store, prompts, clock, notices, files, links};
     QStringList noticesShown; // every notice since the start, oldest first
 
     TestServices() {
@@ -51,18 +54,12 @@ struct TestServices {
     // A vault on disk made outside any window, with a Banks account per description.
     bool makeVault(const QString& name, const QString& password, const QStringList& descriptions = {}) const {
         FileVaultEngine e(KdfLimits::cheapest());
-        if (!e.CreateFile(path(name), password))
-            return false;
+        bool ok = e.CreateFile(path(name), password);
         for (const QString& d : descriptions) {
-            AccountRecord r;
-            r.Type = 10;
-            r.Description = d;
-            r.AccountName = d + QStringLiteral("-user");
-            r.ExpirationPwd = NoDate;
-            if (!e.PutRecord(r))
-                return false;
+            AccountRecord r = record(Banks, d, d + "-user");
+            ok = ok && e.PutRecord(r);
         }
-        return e.SaveFile();
+        return ok && e.SaveFile();
     }
     // How many accounts the file on disk holds, read by an engine of its own; -1 when it won't open.
     int accountsOnDisk(const QString& name, const QString& password) const {
@@ -71,12 +68,7 @@ struct TestServices {
     }
     AccountRecord put(int type, const QString& description, const QString& name,
                       const QString& password = {}) {
-        AccountRecord r;
-        r.Type = type;
-        r.Description = description;
-        r.AccountName = name;
-        r.Password = password;
-        r.ExpirationPwd = NoDate;
+        AccountRecord r = record(type, description, name, password);
         engine().PutRecord(r);
         return r;
     }
@@ -95,17 +87,17 @@ inline QString T(TextId id) {
 
 inline void useTestTexts() {
     static QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("test.lan"));
-    QString content = QStringLiteral("[default] English\n");
+    QFile file(folder.filePath("test.lan"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    file.write("[default] English\n");
     for (const char* language : {"English", "Italiano"}) {
-        content += QStringLiteral("[language %1]\n").arg(QLatin1String(language));
+        file.write(QByteArray("[language ") + language + "]\n");
         for (TextId id : allTextIds())
-            content += QStringLiteral("text %1 = %2%1\n")
-                           .arg(QString::number(int(id)), language[0] == 'E' ? "T" : "IT");
+            file.write(QStringLiteral("text %1 = %2%1\n")
+                           .arg(QString::number(int(id)), language[0] == 'E' ? "T" : "IT")
+                           .toUtf8());
     }
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(content.toUtf8());
     file.close();
-    InitLanguage(path);
+    InitLanguage(file.fileName());
 }
