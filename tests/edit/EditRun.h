@@ -4,16 +4,9 @@
 // records what they ask of it.
 
 #include "AccountCommands.h"
-#include "Categories.h"
 #include "EditForm.h"
 #include "MainApi.h"
 #include "TestServices.h"
-
-#include <QWidget>
-
-inline QString T(int id) {
-    return T(TextId(id));
-}
 
 class RecordingMain final : public MainApi {
 public:
@@ -27,7 +20,7 @@ public:
     void UpdateContextMenus() override {}
     void add_LastUsed(const QString&) override {}
     bool SavePrompt(bool) override { return true; }
-    void UpdateBar() override { calls << QStringLiteral("UpdateBar"); }
+    void UpdateBar() override { calls << "UpdateBar"; }
     void ListAccounts(int category) override { calls << QStringLiteral("ListAccounts(%1)").arg(category); }
     void Find_Account(const QString&) override {}
     int CurrentCategory() const override { return current; }
@@ -37,7 +30,7 @@ public:
     int CountSelectedAccounts() override { return int(selected.size()); }
     QStringList selectedRowKeys() override { return selected; }
     void set_UndoNew() override {
-        calls << QStringLiteral("set_UndoNew");
+        calls << "set_UndoNew";
         commands->set_UndoNew(); // as the main window forwards it
     }
     void select(const QList<AccountRecord>& records) {
@@ -66,7 +59,7 @@ struct EditRun : TestServices {
     AccountCommands commands{main};
 
     EditRun() {
-        engine().CreateFile(path(QStringLiteral("vault.qx")), QStringLiteral("master"));
+        engine().CreateFile(path("vault.qx"), "master");
         main.commands = &commands;
     }
     // The form New opens on a category, with no new account pending.

