@@ -3,12 +3,8 @@
 #include "Product.h"
 #include "TextCatalog.h"
 
-#include <QFile>
-#include <QLabel>
-#include <QPointer>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
+#include <QtWidgets>
 
 class TestAbout : public QObject {
     Q_OBJECT
@@ -16,7 +12,7 @@ class TestAbout : public QObject {
 
 private slots:
     void initTestCase() {
-        QFile file(dir_.filePath(QStringLiteral("about.lan")));
+        QFile file(dir_.filePath("about.lan"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(
             "[default] English\n[language English]\ntext 79 = Release\n"
@@ -32,32 +28,28 @@ private slots:
     }
 
     // The catalog's texts come first; the product's own lines always win over them. Single
-    // texts follow the selected language, whatever language the box is built in.
-    void productLinesWinOverTheCatalog() {
+    // texts follow the selected language, whatever language the box is built in. The address
+    // labels open their links; closed with OK, the box is gone and the next About loads afresh.
+    void productLinesLinksAndOk() {
         RecordingLinks links;
-        const Form_about about(nullptr, QStringLiteral("English"), links);
-        const Form_about italian(nullptr, QStringLiteral("Italiano"), links);
-        const QString version = QStringLiteral("Release ") + Product::version();
-        const QStringList shown{about.windowTitle(),    about.label(0)->text(),   about.label(1)->text(),
-                                about.label(2)->text(), about.label(3)->text(),   about.label(3)->toolTip(),
-                                about.label(4)->text(), italian.label(1)->text(), italian.label(2)->text()};
+        QPointer<Form_about> about = new Form_about(nullptr, "English", links);
+        const Form_about italian(nullptr, "Italiano", links);
+        const QString version = "Release " + Product::version();
+        const QStringList shown{about->windowTitle(),    about->label(0)->text(),  about->label(1)->text(),
+                                about->label(2)->text(), about->label(3)->text(),  about->label(3)->toolTip(),
+                                about->label(4)->text(), italian.label(1)->text(), italian.label(2)->text()};
         QCOMPARE(shown, QStringList({"About this program", Product::name(), version,
                                      "Made by:", Product::webAddress(), "Visit us", Product::emailAddress(),
                                      version, "Sviluppato da:"}));
-    }
 
-    void addressLabelsOpenTheirLinksAndOkUnloads() {
-        RecordingLinks links;
-        QPointer<Form_about> about = new Form_about(nullptr, QStringLiteral("English"), links);
         about->show();
         QVERIFY(QTest::qWaitForWindowExposed(about));
         for (int i : {0, 1, 2, 3, 4})
             QTest::mouseClick(about->label(i), Qt::LeftButton);
         QTest::mouseClick(about->label(3), Qt::RightButton);
-        QCOMPARE(links.opened, QList<QUrl>({QUrl(QStringLiteral("http://") + Product::webAddress()),
-                                            QUrl(QStringLiteral("mailto:") + Product::emailAddress())}));
-        // Closed with OK, the box is gone: the next About loads afresh.
-        QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("Command_OK")), Qt::LeftButton);
+        QCOMPARE(links.opened, QList<QUrl>({QUrl("http://" + Product::webAddress()),
+                                            QUrl("mailto:" + Product::emailAddress())}));
+        QTest::mouseClick(about->findChild<QPushButton*>("Command_OK"), Qt::LeftButton);
         QTRY_VERIFY(about.isNull());
     }
 };

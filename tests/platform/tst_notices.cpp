@@ -1,11 +1,7 @@
 #include "SharedForm.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QScreen>
 #include <QTest>
-#include <QTimer>
+#include <QtWidgets>
 
 namespace {
 QLabel* noticeOnScreen() {
@@ -20,40 +16,32 @@ QLabel* noticeOnScreen() {
 class TestNotices : public QObject {
     Q_OBJECT
 private slots:
-    void returnsAtOnceAndLeavesTheFocusAlone() {
-        SharedForm notices;
+    // A notice shows at once, without taking the focus, at the main window's corner; one at a
+    // time, each for its own time.
+    void oneNoticeAtATimeAtTheMainWindow() {
+        auto notices = std::make_unique<SharedForm>();
         QWidget window;
         auto* edit = new QLineEdit(&window);
+        window.setGeometry(100, 100, 681, 520);
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         edit->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), edit);
-        notices.ShowPopUpMessage(QStringLiteral("File saved"), 10, 0);
-        // On screen before any event is processed: the call did not wait for anything.
-        QVERIFY(noticeOnScreen());
-        QApplication::processEvents();
-        QCOMPARE(QApplication::focusWidget(), edit);
-        QCOMPARE(QApplication::activeWindow(), &window);
-    }
-
-    // One notice at a time, at the main window's corner, each for its own time.
-    void aNewNoticeTakesThePlaceOfTheOneShowing() {
-        auto notices = std::make_unique<SharedForm>();
-        QWidget window;
-        window.setGeometry(100, 100, 681, 520);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
         notices->setAnchor(&window);
         QStringList announced;
         connect(notices.get(), &SharedForm::messageShown, this,
                 [&](const QString& text) { announced << text; });
         for (int kind : {1, 3, -1}) // only kinds 0 and 2 show anything
-            notices->ShowPopUpMessage(QStringLiteral("other kind"), 10, kind);
+            notices->ShowPopUpMessage("other kind", 10, kind);
         QVERIFY(!noticeOnScreen());
-        notices->ShowPopUpMessage(QStringLiteral("long"), 10, 2);
-        notices->ShowPopUpMessage(QStringLiteral("short"), 1, 0);
+        notices->ShowPopUpMessage("long", 10, 2);
+        QVERIFY(noticeOnScreen()); // before any event is processed: the call did not wait
+        notices->ShowPopUpMessage("short", 1, 0);
         QCOMPARE(notices->visibleMessages(), QStringList{"short"});
         QCOMPARE(announced, QStringList({"long", "short"}));
+        QApplication::processEvents();
+        QCOMPARE(QApplication::focusWidget(), edit);
+        QCOMPARE(QApplication::activeWindow(), &window);
         const QRect frame = window.frameGeometry();
         const QRect at = noticeOnScreen()->geometry();
         QVERIFY(frame.contains(at));
@@ -66,14 +54,14 @@ private slots:
         timer->start(0);
         QTRY_VERIFY(!noticeOnScreen());
 
-        notices->ShowPopUpMessage(QStringLiteral("type it again"), 50, 0);
-        notices->hideMessage(QStringLiteral("something else"));
+        notices->ShowPopUpMessage("type it again", 50, 0);
+        notices->hideMessage("something else");
         QVERIFY(noticeOnScreen());
-        notices->hideMessage(QStringLiteral("type it again"));
+        notices->hideMessage("type it again");
         QVERIFY(!noticeOnScreen());
 
         window.hide(); // without the window, the screen's corner
-        notices->ShowPopUpMessage(QStringLiteral("at the screen"), 10, 0);
+        notices->ShowPopUpMessage("at the screen", 10, 0);
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(area.contains(noticeOnScreen()->geometry()));
         QVERIFY(noticeOnScreen()->geometry().bottom() > area.center().y());

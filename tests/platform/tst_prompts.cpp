@@ -1,10 +1,7 @@
 #include "Prompts.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
+#include <QtWidgets>
 
 #include <functional>
 

@@ -2,16 +2,14 @@
 #include "Settings.h"
 
 #include <QDir>
-#include <QFile>
-#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
 
 namespace {
-const QString kSection = QStringLiteral("Preferences");
-const QString kExecutableFolder = QStringLiteral("/opt/vantrel");
+const QString kSection = "Preferences";
+const QString kExecutableFolder = "/opt/vantrel";
 const QDateTime kNow(QDate(2026, 3, 4), QTime(15, 16, 17, 189));
 
 // Every preference's reader, as the text it answers.
@@ -34,7 +32,7 @@ class TestSettings : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
 
-    QString iniFile() { return dir_.filePath(QStringLiteral("%1.ini").arg(QTest::currentTestFunction())); }
+    QString iniFile() { return dir_.filePath(QTest::currentTestFunction() + QString(".ini")); }
 
 private slots:
     void init() { QFile::remove(iniFile()); }
@@ -49,59 +47,50 @@ private slots:
         // A hand-edited "a, b" is read back as text, not lost as a list.
         file.write("[Edited]\nLastOpen=/a/b, c.qx\n");
         file.close();
-        QCOMPARE(ini.read({}, "Edited", "LastOpen"), QStringLiteral("/a/b, c.qx"));
-        QCOMPARE(ini.read({}, "General", "Top"), QStringLiteral("1"));
+        QCOMPARE(ini.read({}, "Edited", "LastOpen"), "/a/b, c.qx");
+        QCOMPARE(ini.read({}, "General", "Top"), "1");
         KW_ini noFile; // without any file nothing is written anywhere
         noFile.write({}, kSection, "LastType", "9");
         QCOMPARE(noFile.read({}, kSection, "LastType"), QString());
     }
 
-    void readerDefaultsAndWriteBacks_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("stored");  // null: nothing stored
-        QTest::addColumn<QString>("answer");  // what the reader gives
-        QTest::addColumn<QString>("written"); // what the reader writes back; null: nothing
-        const auto row = [](const char* key, const char* what, const QString& stored, const QString& answer,
-                            const QString& written = {}) {
-            QTest::addRow("%s, %s", key, what) << QString::fromLatin1(key) << stored << answer << written;
-        };
-        const QString now = kNow.toString(Qt::ISODateWithMs);
-        row("LastBackupWarning", "first run", {}, now, now);
-        row("LastBackupWarning", "unreadable", "next tuesday", "");
-        row("LastType", "first run", {}, "0", "0");
-        row("LastType", "blank", " ", "0", "0");
-        row("LastType", "padded", " 7 ", "7");
-        row("LastType", "not a number", "abc", "0");
-        row("LanguageUsed", "first run", {}, "English", "English");
-        row("LanguageUsed", "blank", "   ", "English", "English");
-        row("LanguageUsed", "as stored", " Deutsch", " Deutsch");
-        row("LastOpen", "first run", {}, "");
-        row("LastOpen", "blank", "  ", "");
-        row("HiddenChar", "first run", {}, "");
-        row("HiddenChar", "trimmed", "  *  ", "*");
-        row("LastFolder", "first run", {}, kExecutableFolder);
-        row("LastFolder", "blank", "   ", kExecutableFolder);
-        row("LastFolder", "full path", "/home/me/vaults/mine.qx", "/home/me/vaults/");
-        row("LastFolder", "blanks around", "  /srv/a b/c.qx ", "/srv/a b/");
-        row("LastFolder", "root file", "/mine.qx", "/");
-        row("LastFolder", "a folder", "/home/me/", "/home/me/");
-        row("LastFolder", "no slash", "mine.qx", "");
-    }
-
+    // What each reader answers for what is stored, and what it writes back (null: nothing).
     void readerDefaultsAndWriteBacks() {
-        QFETCH(QString, key);
-        QFETCH(QString, stored);
-        QFETCH(QString, answer);
-        QFETCH(QString, written);
-        KW_ini ini(iniFile());
-        ManualClock clock(kNow);
-        Preferences prefs(ini, clock, kExecutableFolder + u'/');
-        if (!stored.isNull())
-            kWriters.contains(key) ? kWriters[key](prefs, stored) : ini.write({}, kSection, key, stored);
-        QCOMPARE(kReaders.value(key)(prefs), answer);
-        const QString inFile = written.isNull() ? stored : written;
-        QCOMPARE(ini.read({}, kSection, key), inFile);
-        QCOMPARE(QFile::exists(iniFile()), !inFile.isNull());
+        const QString now = kNow.toString(Qt::ISODateWithMs), none;
+        // key, stored (null: nothing), answer, written back (null: what was stored)
+        const std::tuple<const char*, QString, QString, QString> cases[] = {
+            {"LastBackupWarning", none, now, now},
+            {"LastBackupWarning", "next tuesday", "", none},
+            {"LastType", none, "0", "0"},
+            {"LastType", " ", "0", "0"},
+            {"LastType", " 7 ", "7", none},
+            {"LastType", "abc", "0", none},
+            {"LanguageUsed", none, "English", "English"},
+            {"LanguageUsed", "   ", "English", "English"},
+            {"LanguageUsed", " Deutsch", " Deutsch", none},
+            {"LastOpen", none, "", none},
+            {"LastOpen", "  ", "", none},
+            {"HiddenChar", none, "", none},
+            {"HiddenChar", "  *  ", "*", none},
+            {"LastFolder", none, kExecutableFolder, none},
+            {"LastFolder", "   ", kExecutableFolder, none},
+            {"LastFolder", "/home/me/vaults/mine.qx", "/home/me/vaults/", none},
+            {"LastFolder", "  /srv/a b/c.qx ", "/srv/a b/", none},
+            {"LastFolder", "/mine.qx", "/", none},
+            {"LastFolder", "/home/me/", "/home/me/", none},
+            {"LastFolder", "mine.qx", "", none}};
+        for (const auto& [key, stored, answer, written] : cases) {
+            QFile::remove(iniFile());
+            KW_ini ini(iniFile());
+            ManualClock clock(kNow);
+            Preferences prefs(ini, clock, kExecutableFolder + u'/');
+            if (!stored.isNull())
+                kWriters.contains(key) ? kWriters[key](prefs, stored) : ini.write({}, kSection, key, stored);
+            QCOMPARE(kReaders.value(key)(prefs), answer);
+            const QString inFile = written.isNull() ? stored : written;
+            QCOMPARE(ini.read({}, kSection, key), inFile);
+            QCOMPARE(QFile::exists(iniFile()), !inFile.isNull());
+        }
     }
 
     void backupReminderCountsCalendarDays() {
