@@ -34,6 +34,23 @@ class TestSettings : public QObject {
 
     QString iniFile() { return dir_.filePath(QTest::currentTestFunction() + QString(".ini")); }
 
+    // Reads the preference over what is stored (null: nothing) and compares the answer, and what
+    // the file then holds: what the reader wrote back, or (null) what was stored.
+    void check(const QString& key, const QList<std::array<QString, 3>>& cases) {
+        for (const auto& [stored, answer, written] : cases) {
+            QFile::remove(iniFile());
+            KW_ini ini(iniFile());
+            ManualClock clock(kNow);
+            Preferences prefs(ini, clock, kExecutableFolder + u'/');
+            if (!stored.isNull())
+                kWriters.contains(key) ? kWriters[key](prefs, stored) : ini.write({}, kSection, key, stored);
+            QCOMPARE(kReaders.value(key)(prefs), answer);
+            const QString inFile = written.isNull() ? stored : written;
+            QCOMPARE(ini.read({}, kSection, key), inFile);
+            QCOMPARE(QFile::exists(iniFile()), !inFile.isNull());
+        }
+    }
+
 private slots:
     void init() { QFile::remove(iniFile()); }
 
@@ -54,43 +71,18 @@ private slots:
         QCOMPARE(noFile.read({}, kSection, "LastType"), QString());
     }
 
-    // What each reader answers for what is stored, and what it writes back (null: nothing).
     void readerDefaultsAndWriteBacks() {
-        const QString now = kNow.toString(Qt::ISODateWithMs), none;
-        // key, stored (null: nothing), answer, written back (null: what was stored)
-        const std::tuple<const char*, QString, QString, QString> cases[] = {
-            {"LastBackupWarning", none, now, now},
-            {"LastBackupWarning", "next tuesday", "", none},
-            {"LastType", none, "0", "0"},
-            {"LastType", " ", "0", "0"},
-            {"LastType", " 7 ", "7", none},
-            {"LastType", "abc", "0", none},
-            {"LanguageUsed", none, "English", "English"},
-            {"LanguageUsed", "   ", "English", "English"},
-            {"LanguageUsed", " Deutsch", " Deutsch", none},
-            {"LastOpen", none, "", none},
-            {"LastOpen", "  ", "", none},
-            {"HiddenChar", none, "", none},
-            {"HiddenChar", "  *  ", "*", none},
-            {"LastFolder", none, kExecutableFolder, none},
-            {"LastFolder", "   ", kExecutableFolder, none},
-            {"LastFolder", "/home/me/vaults/mine.qx", "/home/me/vaults/", none},
-            {"LastFolder", "  /srv/a b/c.qx ", "/srv/a b/", none},
-            {"LastFolder", "/mine.qx", "/", none},
-            {"LastFolder", "/home/me/", "/home/me/", none},
-            {"LastFolder", "mine.qx", "", none}};
-        for (const auto& [key, stored, answer, written] : cases) {
-            QFile::remove(iniFile());
-            KW_ini ini(iniFile());
-            ManualClock clock(kNow);
-            Preferences prefs(ini, clock, kExecutableFolder + u'/');
-            if (!stored.isNull())
-                kWriters.contains(key) ? kWriters[key](prefs, stored) : ini.write({}, kSection, key, stored);
-            QCOMPARE(kReaders.value(key)(prefs), answer);
-            const QString inFile = written.isNull() ? stored : written;
-            QCOMPARE(ini.read({}, kSection, key), inFile);
-            QCOMPARE(QFile::exists(iniFile()), !inFile.isNull());
-        }
+        const QString now = kNow.toString(Qt::ISODateWithMs), none, exe = kExecutableFolder;
+        check("LastBackupWarning", {{none, now, now}, {"next tuesday", "", none}});
+        check("LastType", {{none, "0", "0"}, {" ", "0", "0"}, {" 7 ", "7", none}, {"abc", "0", none}});
+        check("LanguageUsed",
+              {{none, "English", "English"}, {"   ", "English", "English"}, {" Deutsch", " Deutsch", none}});
+        check("LastOpen", {{none, "", none}, {"  ", "", none}});
+        check("HiddenChar", {{none, "", none}, {"  *  ", "*", none}});
+        check("LastFolder",
+              {{none, exe, none}, {"   ", exe, none}, {"/a/b/c.qx", "/a/b/", none}, {"c.qx", "", none}});
+        check("LastFolder",
+              {{"  /a b/c.qx ", "/a b/", none}, {"/c.qx", "/", none}, {"/a/b/", "/a/b/", none}});
     }
 
     void backupReminderCountsCalendarDays() {

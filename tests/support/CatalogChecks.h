@@ -77,7 +77,7 @@ inline QStringList textsChangedBy(const TextCatalog& catalog, const QString& lan
     QList<QList<QStringList>> before;
     for (const QString& name : names)
         before.append(catalog_checks::textsOf(window, name));
-    catalog.ApplyTexts(QStringLiteral("Vantrel"), window, language);
+    catalog.ApplyTexts("Vantrel", window, language);
     QStringList changed;
     for (qsizetype i = 0; i < names.size(); ++i)
         if (catalog_checks::textsOf(window, names.at(i)) != before.at(i))
@@ -90,25 +90,22 @@ inline QStringList textsChangedBy(const TextCatalog& catalog, const QString& lan
 // reaching past the window's sides. The window must be shown and laid out.
 inline QStringList clippedControls(QWidget* window) {
     QStringList clipped;
-    auto name = [](const QWidget* w) {
-        return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
-                                         : w->objectName();
-    };
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (!w->isVisibleTo(window))
             continue;
+        const QString name = w->objectName().isEmpty() ? w->metaObject()->className() : w->objectName();
         auto* label = qobject_cast<QLabel*>(w);
         const bool wraps = label && label->wordWrap();
         if ((label || qobject_cast<QAbstractButton*>(w)) && !wraps && w->width() < w->sizeHint().width())
-            clipped << name(w) + QStringLiteral(" (%1 < %2)").arg(w->width()).arg(w->sizeHint().width());
+            clipped << name + QStringLiteral(" (%1 < %2)").arg(w->width()).arg(w->sizeHint().width());
         // Nothing may reach past the window's sides.
         const int left = w->mapTo(window, QPoint(0, 0)).x();
         if (left < 0 || left + w->width() > window->width())
-            clipped << name(w) + QStringLiteral(" (outside)");
+            clipped << name + " (outside)";
         // A one-line box shows a dozen characters at least, or no usual value fits.
         const int dozen = 12 * w->fontMetrics().averageCharWidth();
         if (qobject_cast<QLineEdit*>(w) && w->width() < std::max(dozen, w->minimumWidth()))
-            clipped << name(w) + QStringLiteral(" (%1 px)").arg(w->width());
+            clipped << name + QStringLiteral(" (%1 px)").arg(w->width());
     }
     clipped.sort();
     return clipped;

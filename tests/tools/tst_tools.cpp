@@ -19,8 +19,8 @@ private slots:
     void initTestCase() { useTestTexts(); }
 
     void strength() {
+        // length, rating, bits; past 16 bits still positive
         const std::tuple<int, int, qint64> rows[] = {
-            // length, rating, bits
             {0, 0, 0},      {1, 6, 8},          {2, 12, 16},        {3, 18, 24},           {4, 25, 32},
             {8, 50, 64},    {10, 62, 80},       {12, 75, 96},       {15, 93, 120},         {16, 100, 128},
             {40, 100, 320}, {4095, 100, 32760}, {4096, 100, 32768}, {300000, 100, 2400000}}; // past 16 bits:
@@ -96,30 +96,22 @@ private slots:
         const QStringList questions{
             T(TextId::BatchCountTitle) + ": " + T(TextId::BatchCountPrompt) + " [100]",
             T(TextId::BatchLengthTitle) + ": " + T(TextId::BatchLengthPrompt) + " [10]"};
+        // The answers to the count and the length questions ("OK" takes what the box offers, "Esc"
+        // cancels), the questions asked, the passwords made (-1: ended without a word) and their
+        // width. Halves round to even; 0.4 asks the length and makes none; 2000000 is more than
+        // the engine makes at once, 5000 too long for it, and 1e12 beyond 32 bits.
         const std::tuple<QString, QString, int, int, int> rows[] = {
-            // count, length ("<proposed>" takes what the box offers), questions asked, passwords
-            // made (-1: ended without a word), their width
-            {"<proposed>", "<proposed>", 2, 100, 10},
-            {"2.5", "7", 2, 2, 7}, // rounds to even
-            {"3.5", " 12 chars", 2, 4, 12},
-            {"0.4", "5", 2, 0, 0}, // asks the length, makes none
-            {"<cancel>", "5", 1, -1, 0},
-            {"", "5", 1, -1, 0},
-            {"0", "5", 1, -1, 0},
-            {"-3", "5", 1, -1, 0},
-            {"many", "5", 1, -1, 0},
-            {"5", "<cancel>", 2, -1, 0},
-            {"5", "0", 2, -1, 0},
-            {"5", "long", 2, -1, 0},
-            {"2000000", "10", 2, -1, 0}, // more than the engine makes
-            {"3", "5000", 2, -1, 0},     // too long for the engine
-            {"1e12", "10", 2, -1, 0}};   // beyond 32 bits
+            {"OK", "OK", 2, 100, 10},    {"2.5", "7", 2, 2, 7},   {"3.5", " 12 chars", 2, 4, 12},
+            {"0.4", "5", 2, 0, 0},       {"Esc", "5", 1, -1, 0},  {"", "5", 1, -1, 0},
+            {"0", "5", 1, -1, 0},        {"-3", "5", 1, -1, 0},   {"many", "5", 1, -1, 0},
+            {"5", "Esc", 2, -1, 0},      {"5", "0", 2, -1, 0},    {"5", "long", 2, -1, 0},
+            {"2000000", "10", 2, -1, 0}, {"3", "5000", 2, -1, 0}, {"1e12", "10", 2, -1, 0}};
         for (const auto& [count, length, asked, passwords, width] : rows) {
             TestServices f;
             for (const QString& answer : {count, length}) {
-                if (answer == u"<proposed>")
+                if (answer == u"OK")
                     f.prompts.acceptProposed();
-                else if (answer == u"<cancel>")
+                else if (answer == u"Esc")
                     f.prompts.cancelInput();
                 else
                     f.prompts.answerInput(answer);
