@@ -45,20 +45,24 @@ class TestCatalog : public QObject {
 
 private slots:
     // Values are trimmed unless quoted and their escapes decoded; a line that cannot be decoded
-    // costs only itself.
-    void valueDecoding() {
-        const TextCatalog c = loaded("[language English]\n"
-                                     "text 1 =   a = b   \n"
-                                     "text 2 =\"  kept  \"\n"
-                                     "text 3 =a\\nb\\tc \\\\ \\\"q\\\"\n"
-                                     "text 4 =\"say \"hi\" \"\n"
-                                     "text 5 =\n"
-                                     "text 6 = bad \\q\n" // an unknown escape
-                                     "text 7 = end \\\n"  // a dangling backslash
-                                     "text 8 = \"open\n"  // an unterminated quote
-                                     "text 9=next\n");
+    // or read (binary, not UTF-8) costs only itself. A missing file then leaves nothing.
+    void valueDecodingAndUnreadableLines() {
+        TextCatalog c = loaded("\xEF\xBB\xBF[language English]\n"
+                               "text 1 =   a = b   \n"
+                               "text 2 =\"  kept  \"\n"
+                               "text 3 =a\\nb\\tc \\\\ \\\"q\\\"\n"
+                               "text 4 =\"say \"hi\" \"\n"
+                               "text 5 =\n"
+                               "text 6 = bad \\q\n" // an unknown escape
+                               "text 7 = end \\\n"  // a dangling backslash
+                               "text 8 = \"open\n"  // an unterminated quote
+                               "text 9=next\ntext 10 = a" +
+                               QByteArray(1, '\0') + "b\ntext 11 = caf\xE9\ntext 12 = caf\xC3\xA9\n");
         QCOMPARE(contents(c, "English"), QStringList({"1=a = b", "2=  kept  ", "3=a\nb\tc \\ \"q\"",
-                                                      "4=say \"hi\" ", "5=", "9=next"}));
+                                                      "4=say \"hi\" ", "5=", "9=next", "12=café"}));
+        c.LoadLanguageFile(dir_.filePath("absent.lan"), 0);
+        QCOMPARE(c.LanguageCount(), qint16(0));
+        QCOMPARE(c.DefaultLanguage(), QString());
     }
 
     void oddLinesAreSkippedAndTheRestStillCounts() {
@@ -74,17 +78,6 @@ private slots:
         QCOMPARE(c.DefaultLanguage(), "German");
         QCOMPARE(c.LanguageCount(), qint16(1));
         QCOMPARE(contents(c, "English"), QStringList({"2=good", "9=still English", "W/B caption=kept"}));
-    }
-
-    void unreadableLinesAreSkippedAlone() {
-        // A binary line and one that is not UTF-8 go; the texts around them stay.
-        TextCatalog c = loaded("\xEF\xBB\xBF[language English]\ntext 1 = a" + QByteArray(1, '\0') +
-                               "b\ntext 2 = caf\xE9\ntext 3 = caf\xC3\xA9\n");
-        QCOMPARE(contents(c, "English"), QStringList{"3=café"});
-        // A missing file leaves nothing of what was loaded before.
-        c.LoadLanguageFile(dir_.filePath("absent.lan"), 0);
-        QCOMPARE(c.LanguageCount(), qint16(0));
-        QCOMPARE(c.DefaultLanguage(), QString());
     }
 
     void languagesAndTheProcessCatalog() {
