@@ -1,20 +1,40 @@
 #pragma once
 
-// One run of the program on the real language file: the services, then the main window on them,
-// driven as a person would.
+// One run of the program on the real language file and skin: the services, then the main window
+// on them, driven as a person would. It brings what the window's tests reach into.
 
+#include "AccountCommands.h"
+#include "Browser.h"
+#include "CatalogChecks.h"
+#include "Clipboard.h"
+#include "EditForm.h"
+#include "ExplorerBar.h"
+#include "FieldSets.h"
 #include "FileLifecycle.h"
+#include "InactivityLock.h"
 #include "InputPassword.h"
+#include "KW_Inactivity.h"
 #include "Main.h"
 #include "Menus.h"
+#include "Product.h"
 #include "TestServices.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPointer>
+#include <QMenu>
+#include <QPushButton>
 #include <QTest>
 
-// One run of the program: the services, then the main window on them.
+// The window's title while no file is open.
+inline QString baseTitle() {
+    return Product::name() + ' ' + Product::version() + " - " + Product::webAddress();
+}
+
 struct MainRun : TestServices {
     std::unique_ptr<Main> main;
     int quits = 0;
@@ -25,6 +45,7 @@ struct MainRun : TestServices {
         paths.executablePath = dir.filePath("vantrel");
         paths.languageFile = QStringLiteral(VANTREL_LAN_FILE);
         paths.settingsFile = iniPath;
+        paths.skinFile = QFileInfo(paths.languageFile).dir().filePath("winaqua.skn");
         paths.fileToOpen = fileToOpen;
         main = std::make_unique<Main>(services, paths);
         main->setQuitHandler([this] { ++quits; });
@@ -62,5 +83,12 @@ struct MainRun : TestServices {
         trigger(MenuCommand::New);
         enterPassword(password);
         enterPassword(password);
+    }
+    // Idle periods (of a minute unless told) go by, each ended by a tick of the inactivity lock.
+    void idle(int periods, int secs = 60) {
+        for (int i = 0; i < periods; ++i) {
+            clock.advanceSecs(secs);
+            main->inactivity().component().tick();
+        }
     }
 };

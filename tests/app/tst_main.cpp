@@ -1,114 +1,81 @@
 // The main window on the real language file: start-up, the file lifecycle, recent files,
 // languages and exit.
 
-#include "AccountCommands.h"
-#include "Browser.h"
-#include "CatalogChecks.h"
-#include "EditForm.h"
-#include "ExplorerBar.h"
-#include "FieldSets.h"
-#include "FileLifecycle.h"
 #include "Form_about.h"
 #include "GeneratorButton.h"
-#include "InputPassword.h"
-#include "Main.h"
-#include "Menus.h"
-#include "Product.h"
+#include "MainRun.h"
 #include "RecentFiles.h"
 #include "StrengthBar.h"
-#include "TestServices.h"
 
-#include <QAction>
-#include <QClipboard>
-#include <QDir>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPointer>
-#include <QPushButton>
 #include <QSettings>
-#include <QTest>
 
 namespace {
+using C = MenuCommand;
 
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-
-const QString kBaseTitle = Product::name() + ' ' + Product::version() + " - " + Product::webAddress();
-
-// One run of the program: the services, then the main window on them.
-struct MainRun : TestServices {
-    std::unique_ptr<Main> main;
-    int quits = 0;
-
-    Main& start() {
-        MainPaths paths;
-        paths.executablePath = dir.filePath("vantrel");
-        paths.languageFile = QStringLiteral(VANTREL_LAN_FILE);
-        paths.settingsFile = iniPath;
-        paths.skinFile = QFileInfo(paths.languageFile).dir().filePath("winaqua.skn");
-        main = std::make_unique<Main>(services, paths);
-        main->setQuitHandler([this] { ++quits; });
-        main->Form_Load();
-        return *main;
-    }
-    void trigger(MenuCommand command) { main->menus().action(command)->trigger(); }
-    bool enabled(MenuCommand command) const { return main->menus().action(command)->isEnabled(); }
-    // Types into the master password dialog and confirms, as a person would.
-    void enterPassword(const QString& text) {
-        InputPassword* dialog = main->inputPassword();
-        QVERIFY(dialog);
-        auto* box = dialog->findChild<QLineEdit*>("Text_LogIn");
-        box->clear();
-        QTest::keyClicks(box, text);
-        QTest::keyClick(box, Qt::Key_Return);
-        const QPointer<InputPassword> watched = dialog;
-        QTRY_VERIFY(!watched || !watched->isWorking()); // the key is derived on a thread of its own
-    }
-    Main& startWithOpenVault(const QString& name = "a.qx", const QString& password = "secret1") {
-        makeVault(name, password);
-        start();
-        main->files().OpenGivenFile(path(name));
-        enterPassword(password);
-        return *main;
-    }
-    // An account stored in the open file but not yet written, as an edit form leaves it.
-    void addUnsavedAccount(const QString& description) {
-        put(Banks, description, "me");
-        main->set_Modified(true);
-    }
-    // A new vault through File, New and the master password dialog.
-    void createThroughWindow(const QString& name, const QString& password) {
-        files.choose(path(name));
-        trigger(MenuCommand::New);
-        enterPassword(password);
-        enterPassword(password);
-    }
+// What the user types in turn into a new file's master password dialog, the alert after the last
+// entry, and whether the file then exists.
+struct NewFileRow {
+    QStringList entries;
+    TextId alert;
+    bool created;
+    QString name = "new.qx";
 };
-
+// A command while a.qx is open, whether it has unsaved changes, the answer to "save the changes?",
+// then how many accounts a.qx holds on disk, whether it stays open and whether the program ends.
+struct SaveRow {
+    C command;
+    bool modified;
+    Prompts::Answer answer;
+    int onDisk;
+    bool open, quits;
+};
 } // namespace
+Q_DECLARE_METATYPE(NewFileRow)
+Q_DECLARE_METATYPE(SaveRow)
 
 class TestMain : public QObject {
     Q_OBJECT
 private slots:
-    void firstStartOnEmptySettings() {
+    // A first start: its settings stored, no file and nothing that needs one, every control the
+    // language file names, one about box, and a question before the window closes.
+    void firstStartWithoutAFile() {
         MainRun f;
         Main& m = f.start();
-        QSettings ini(f.iniPath, QSettings::IniFormat);
-        QCOMPARE(ini.value("Preferences/LanguageUsed").toString(), u"English");
-        QVERIFY(ini.contains("Preferences/LastBackupWarning"));
+        QCOMPARE(f.ini.read({}, "Preferences", "LanguageUsed"), u"English");
+        QVERIFY(!f.ini.read({}, "Preferences", "LastBackupWarning").isEmpty());
         QVERIFY(f.shown().isEmpty()); // no backup reminder on a first start
         QVERIFY(!m.inputPassword());
-        QCOMPARE(m.windowTitle(), kBaseTitle);
-        QVERIFY(!f.enabled(MenuCommand::Save));
+        QCOMPARE(m.windowTitle(), baseTitle());
+        QVERIFY(!f.enabled(C::Save));
         QVERIFY(!m.menus().menu(MenuId::Manager)->menuAction()->isEnabled());
         QVERIFY(!m.menus().menu(MenuId::Hidden)->menuAction()->isVisible());
         QCOMPARE(f.store.executablePath(), f.dir.filePath("vantrel"));
-        QVERIFY(!Text(TextId::OpenFailed).isEmpty()); // the real language file is in use
         m.resize(900, 700);
         QCOMPARE(m.size(), QSize(681, 520));
+        for (const char* language : {"English", "Italian", "German"})
+            QCOMPARE(missingControls(languageCatalog(), language, &m), QStringList());
+        QCOMPARE(textsChangedBy(languageCatalog(), "English", &m), QStringList());
+
+        f.trigger(C::About);
+        f.trigger(C::About);
+        const QList<Form_about*> boxes = m.findChildren<Form_about*>();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0]->isVisible());
+        QCOMPARE(boxes[0]->findChild<QPushButton*>("Command_OK")->text(), u"OK"); // from the language file
+
+        m.show();
+        f.prompts.answerNo();
+        QVERIFY(!m.close());
+        QVERIFY(f.shown().contains(Text(TextId::ConfirmClose)));
+        QCOMPARE(f.prompts.last(), Text(TextId::ConfirmExitTitle) + ": " + Text(TextId::ConfirmExit));
+        QCOMPARE(f.quits, 0);
+        f.prompts.answerYes();
+        QVERIFY(m.close());
+        QCOMPARE(f.quits, 1);
     }
 
     void backupReminderAfterElevenDays() {
@@ -121,84 +88,110 @@ private slots:
         }
     }
 
-    void lastOpenFileIsOfferedAtStart() {
+    // The file opened last is offered at start. Its master password box is rated with its bits as
+    // it changes, masked whatever the edit forms chose, shown and hidden by the mask button. Once
+    // open, the title follows the file's name and changes.
+    void masterPasswordDialogAtStart() {
         MainRun f;
-        f.makeVault("a.qx", "secret1", {"one", "two"});
-        f.prefs.setLastOpen(f.path("a.qx"));
+        f.prefs.setHiddenChar({}); // the edit forms show passwords in clear
+        f.makeVault("MixedCase.QX", "secret1", {"one", "two"});
+        f.prefs.setLastOpen(f.path("MixedCase.QX"));
         Main& m = f.start();
         InputPassword* dialog = m.inputPassword();
         QVERIFY(dialog && !dialog->NewFile());
-        QCOMPARE(dialog->windowTitle(), u"Master password:: a.qx");
+        QCOMPARE(dialog->windowTitle(), u"Master password:: MixedCase.QX");
+        QCOMPARE(missingControls(languageCatalog(), "English", dialog), QStringList());
+        QCOMPARE(textsChangedBy(languageCatalog(), "English", dialog), QStringList());
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        auto* box = dialog->findChild<QLineEdit*>("Text_LogIn");
+        auto* bar = dialog->findChild<StrengthBar*>("ARProgressBar_password");
+        auto* mask = dialog->findChild<QToolButton*>("Command_Mask");
+        QCOMPARE(box->echoMode(), QLineEdit::Password);
+        auto tip = [](int bits) {
+            return Text(TextId::StrengthLabel) + QString::number(bits) + Text(TextId::StrengthBitsOf) +
+                   "128" + Text(TextId::StrengthBits);
+        };
+        QTest::keyClicks(box, "abc");
+        QCOMPARE(bar->value(), 18);
+        QCOMPARE(box->displayText(), "###"); // under the skin too
+        QCOMPARE(box->toolTip(), tip(24));
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(box, Qt::Key_Backspace);
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(box->toolTip(), tip(0));
+        for (QLineEdit::EchoMode expected : {QLineEdit::Normal, QLineEdit::Password}) {
+            mask->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(mask, Qt::Key_Space);
+            QCOMPARE(box->echoMode(), expected);
+            QCOMPARE(QApplication::focusWidget(), box);
+        }
+        QCOMPARE(f.ini.read({}, "Preferences", "HiddenChar"), QString()); // never stored here
+        dialog->findChild<GeneratorButton*>("Command_GeneneratePassword")->click();
+        QCOMPARE(box->text().size(), 10);
+        QCOMPARE(box->toolTip(), tip(80));
+        mask->setFocus();
+        box->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(box->selectedText(), box->text());
 
         f.enterPassword("wrong");
         QCOMPARE(f.prompts.asked.size(), 1);
         QCOMPARE(f.prompts.asked[0].kind, ScriptedPrompts::Asked::Alert);
         QCOMPARE(f.prompts.last(), Text(TextId::MasterPasswordTitle) + ": " + Text(TextId::OpenFailed));
-        QVERIFY(m.inputPassword());
-        QVERIFY(dialog->findChild<QLineEdit*>("Text_LogIn")->text().isEmpty());
+        QVERIFY(box->text().isEmpty());
         QVERIFY(!f.engine().IsOpen());
-
         f.enterPassword("  secret1 "); // blanks around the master password do not count
         QTRY_VERIFY(!m.inputPassword());
         QCOMPARE(f.engine().AccountCount(), 2);
-        QCOMPARE(m.windowTitle(), kBaseTitle + " - a.qx");
-        QCOMPARE(f.prefs.LastOpen(), f.path("a.qx"));
-        QCOMPARE(m.recentFiles().History(), QStringList{f.path("a.qx")});
-        QVERIFY(f.enabled(MenuCommand::Save));
+        QCOMPARE(f.prefs.LastOpen(), f.path("MixedCase.QX"));
+        QCOMPARE(m.recentFiles().History(), QStringList{f.path("MixedCase.QX")});
+        QVERIFY(f.enabled(C::Save));
         QVERIFY(m.menus().menu(MenuId::Manager)->menuAction()->isEnabled());
-    }
-
-    void titleFollowsFileAndModified() {
-        MainRun f;
-        Main& m = f.startWithOpenVault("MixedCase.QX");
-        QCOMPARE(m.windowTitle(), kBaseTitle + " - mixedcase.qx");
+        QCOMPARE(m.windowTitle(), baseTitle() + " - mixedcase.qx");
         m.set_Modified(true);
-        QCOMPARE(m.windowTitle(), kBaseTitle + " - mixedcase.qx [modified]");
+        QCOMPARE(m.windowTitle(), baseTitle() + " - mixedcase.qx [modified]");
         m.set_Modified(false);
-        QCOMPARE(m.windowTitle(), kBaseTitle + " - mixedcase.qx");
+        QCOMPARE(m.windowTitle(), baseTitle() + " - mixedcase.qx");
         m.files().OpenGivenFile(f.path("MixedCase.QX")); // the file already open: nothing happens
         QVERIFY(!m.inputPassword());
     }
 
-    // Each row: what the user types in turn, the alert after the last entry ("" for none) and
-    // whether the file then exists.
     void newFileMasterPasswordRules_data() {
-        QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<int>("alert");
-        QTest::addColumn<bool>("created");
-        QTest::newRow("empty") << QStringList{"   "} << int(TextId::MasterEmpty) << false;
-        QTest::newRow("too short") << QStringList{"abcd"} << int(TextId::MasterTooShort) << false;
+        QTest::addColumn<NewFileRow>("row");
+        QTest::newRow("empty") << NewFileRow{{"   "}, TextId::MasterEmpty, false};
+        QTest::newRow("too short") << NewFileRow{{"abcd"}, TextId::MasterTooShort, false};
         QTest::newRow("short second entry keeps the first")
-            << QStringList{"abcde", "abcd", "abcde"} << int(TextId::MasterTooShort) << true;
-        QTest::newRow("mismatch") << QStringList{"abcde", "abcdX"} << int(TextId::MasterMismatch) << false;
+            << NewFileRow{{"abcde", "abcd", "abcde"}, TextId::MasterTooShort, true};
+        QTest::newRow("mismatch") << NewFileRow{{"abcde", "abcdX"}, TextId::MasterMismatch, false};
         QTest::newRow("mismatch, then both again")
-            << QStringList{"abcde", "abcdX", "abcde", "abcde "} << int(TextId::MasterMismatch) << true;
+            << NewFileRow{{"abcde", "abcdX", "abcde", "abcde "}, TextId::MasterMismatch, true};
+        QTest::newRow("no such folder") // the dialog stays for another try
+            << NewFileRow{{"abcde", "abcde"}, TextId::CreateFailed, false, "no/such/folder/x.qx"};
     }
 
     void newFileMasterPasswordRules() {
-        QFETCH(QStringList, entries);
-        QFETCH(int, alert);
-        QFETCH(bool, created);
+        QFETCH(NewFileRow, row);
         MainRun f;
-        f.start();
-        f.files.choose(f.path("new.qx"));
-        f.trigger(MenuCommand::New);
+        Main& m = f.start();
+        f.files.choose(f.path(row.name));
+        f.trigger(C::New);
         QCOMPARE(f.files.requests.size(), 1);
         QCOMPARE(f.files.requests[0].title, u"New Vantrel file");
         QCOMPARE(f.files.requests[0].kind, 2);
-        QVERIFY(f.main->inputPassword()->NewFile());
+        QVERIFY(m.inputPassword()->NewFile());
         QCOMPARE(f.shown(), QStringList({Text(TextId::NewFileIntro) + "\r\n" +
                                              Text(TextId::NewFileChooseMaster) + "\r\n",
                                          Text(TextId::RememberMaster)}));
-        for (const QString& entry : entries)
+        for (const QString& entry : row.entries)
             f.enterPassword(entry);
-        QCOMPARE(f.prompts.prompts().last(), Text(TextId(alert)));
-        QCOMPARE(f.engine().IsOpen(), created);
-        QCOMPARE(QFile::exists(f.path("new.qx")), created);
-        if (created) {
+        QCOMPARE(f.prompts.prompts().last(), Text(row.alert));
+        QCOMPARE(f.engine().IsOpen(), row.created);
+        QCOMPARE(QFile::exists(f.path(row.name)), row.created);
+        QCOMPARE(!m.inputPassword(), row.created);
+        QCOMPARE(f.prefs.LastOpen(), row.created ? f.path(row.name) : QString());
+        QCOMPARE(m.recentFiles().History().size(), row.created ? 1 : 0);
+        if (row.created) {
             QVERIFY(f.notices.visibleMessages().isEmpty()); // "type it again" went with the dialog
-            QCOMPARE(f.prefs.LastOpen(), f.path("new.qx"));
-            QCOMPARE(f.accountsOnDisk("new.qx", "abcde"), 0);
+            QCOMPARE(f.accountsOnDisk(row.name, "abcde"), 0);
         }
     }
 
@@ -207,10 +200,9 @@ private slots:
         f.makeVault("old.qx", "secret1", {"keep me"});
         const QByteArray before = fileBytes(f.path("old.qx"));
         Main& m = f.start();
-
         f.files.choose(f.path("old.qx"));
         f.prompts.answerNo();
-        f.trigger(MenuCommand::New);
+        f.trigger(C::New);
         QCOMPARE(f.prompts.last(), Text(TextId::ReplaceFileTitle) + ": " + Text(TextId::ReplaceFilePrompt));
         QVERIFY(f.shown().contains("New Vantrel file aborted by user"));
         QVERIFY(!m.inputPassword());
@@ -219,7 +211,7 @@ private slots:
         // Yes, then Cancel in the master password dialog: the old vault is still there, whole.
         f.files.choose(f.path("old.qx"));
         f.prompts.answerYes();
-        f.trigger(MenuCommand::New);
+        f.trigger(C::New);
         m.inputPassword()->Command_Cancel_Click();
         QTRY_VERIFY(!m.inputPassword());
         QCOMPARE(fileBytes(f.path("old.qx")), before);
@@ -232,170 +224,178 @@ private slots:
         Main& m = f.startWithOpenVault();
         // A name that does not exist, and a cancelled dialog, do nothing.
         f.files.choose(f.path("missing.qx"));
-        f.trigger(MenuCommand::Open);
+        f.trigger(C::Open);
         f.files.cancel();
-        f.trigger(MenuCommand::Open);
+        f.trigger(C::Open);
         QCOMPARE(f.files.requests.last().title, u"Open Vantrel file");
         QCOMPARE(f.files.requests.last().owner, &m); // it stays above the window
         QVERIFY(f.engine().IsOpen());
 
         f.files.choose(f.path("b.qx"));
-        f.trigger(MenuCommand::Open);
+        f.trigger(C::Open);
         QVERIFY(!f.engine().IsOpen()); // a.qx closed before b.qx is offered
         m.inputPassword()->Command_Cancel_Click();
         QVERIFY(!f.engine().IsOpen());
-        QCOMPARE(m.windowTitle(), kBaseTitle);
+        QCOMPARE(m.windowTitle(), baseTitle());
+    }
+
+    void saveQuestion_data() {
+        using A = Prompts::Answer;
+        QTest::addColumn<SaveRow>("row");
+        QTest::newRow("close, No") << SaveRow{C::Close, true, A::No, 0, false, false};
+        QTest::newRow("close, Yes") << SaveRow{C::Close, true, A::Yes, 2, false, false};
+        QTest::newRow("exit, unchanged") << SaveRow{C::Exit, false, A::No, 0, false, true};
+        QTest::newRow("exit, No") << SaveRow{C::Exit, true, A::No, 0, false, true};
+        // Esc takes nothing away: the file stays open with its changes, and no other file is offered.
+        QTest::newRow("close, Esc") << SaveRow{C::Close, true, A::Cancel, 0, true, false};
+        QTest::newRow("exit, Esc") << SaveRow{C::Exit, true, A::Cancel, 0, true, false};
+        QTest::newRow("open, Esc") << SaveRow{C::Open, true, A::Cancel, 0, true, false};
     }
 
     // After Close nothing of the file is left live: no mark in the title, no Save, no Manager or
     // context menu (their shortcuts included), no web address.
-    void savePromptAnsweredNoThenYes() {
+    void saveQuestion() {
+        QFETCH(SaveRow, row);
         MainRun f;
+        f.makeVault("b.qx", "secret2");
         Main& m = f.startWithOpenVault();
         AccountRecord site = f.put(WebSites, "site", "ann");
         site.WebsiteUrl = "www.example.org";
         f.engine().PutRecord(site);
         m.ListAccounts(WebSites);
-        QVERIFY(m.menus().action(MenuCommand::VisitWebSite)->isVisible());
-        f.addUnsavedAccount("added");
-        f.prompts.answerNo();
-        f.trigger(MenuCommand::Close);
-        QCOMPARE(f.prompts.last(), Text(TextId::SaveChangesTitle) + ": " + Text(TextId::SaveChangesPrompt));
-        QVERIFY(!f.engine().IsOpen());
-        QCOMPARE(m.windowTitle(), kBaseTitle);
-        QVERIFY(!f.enabled(MenuCommand::Save));
-        QVERIFY(!m.menus().menu(MenuId::Manager)->isEnabled() &&
-                !m.menus().menu(MenuId::Hidden)->isEnabled());
-        QVERIFY(!m.menus().action(MenuCommand::VisitWebSite)->isVisible());
-        QVERIFY(!m.menus().action(MenuCommand::VisitWebSiteMain)->isVisible());
-        QCOMPARE(m.browser().panelText(1), Text(TextId::FileClosed));
-        QCOMPARE(f.accountsOnDisk("a.qx", "secret1"), 0);
-
-        m.files().OpenGivenFile(f.path("a.qx"));
-        f.enterPassword("secret1");
-        f.addUnsavedAccount("again");
-        f.prompts.answerYes();
-        f.trigger(MenuCommand::Close);
-        QVERIFY(!m.isModified());
-        QCOMPARE(f.accountsOnDisk("a.qx", "secret1"), 1);
-    }
-
-    void exitAsksOnlyAboutUnsavedChanges() {
-        for (bool modified : {false, true}) {
-            MainRun f;
-            f.startWithOpenVault();
-            if (modified)
-                f.addUnsavedAccount("x");
-            f.prompts.answerNo(); // "save?" No: the program ends all the same, nothing written
-            f.trigger(MenuCommand::Exit);
-            QCOMPARE(f.prompts.prompts(),
-                     modified ? QStringList{Text(TextId::SaveChangesPrompt)} : QStringList());
-            QCOMPARE(f.quits, 1);
-            QVERIFY(!f.services.hasEngine()); // released at exit
-            QCOMPARE(f.accountsOnDisk("a.qx", "secret1"), 0);
+        if (row.modified)
+            f.addUnsavedAccount("unsaved");
+        f.files.choose(f.path("b.qx"));
+        row.answer == Prompts::Answer::Yes  ? f.prompts.answerYes()
+        : row.answer == Prompts::Answer::No ? f.prompts.answerNo()
+                                            : f.prompts.answerCancel();
+        f.trigger(row.command);
+        QCOMPARE(f.prompts.asked.size(), row.modified ? 1 : 0);
+        if (row.modified) {
+            QCOMPARE(f.prompts.asked[0].kind, ScriptedPrompts::Asked::SaveChanges);
+            QCOMPARE(f.prompts.last(),
+                     Text(TextId::SaveChangesTitle) + ": " + Text(TextId::SaveChangesPrompt));
         }
+        QCOMPARE(f.accountsOnDisk("a.qx", "secret1"), row.onDisk);
+        QCOMPARE(f.quits, row.quits ? 1 : 0);
+        QVERIFY(!m.inputPassword());
+        if (row.quits) {
+            QVERIFY(!f.services.hasEngine()); // released at exit
+            return;
+        }
+        QCOMPARE(f.engine().CurrentFilePath(), row.open ? f.path("a.qx") : QString());
+        QCOMPARE(m.isModified(), row.open);
+        QCOMPARE(m.windowTitle() == baseTitle(), !row.open);
+        QCOMPARE(f.enabled(C::Save), row.open);
+        QCOMPARE(m.menus().menu(MenuId::Manager)->isEnabled(), row.open);
+        QCOMPARE(m.menus().menu(MenuId::Hidden)->isEnabled(), row.open);
+        QCOMPARE(m.menus().action(C::VisitWebSite)->isVisible(), row.open);
+        QCOMPARE(m.menus().action(C::VisitWebSiteMain)->isVisible(), row.open);
+        QCOMPARE(m.browser().panelText(1) == Text(TextId::FileClosed), !row.open);
     }
 
+    // A failed save is never taken for success, whoever asks for it (Save, Close, Exit or the
+    // inactivity lock): the file stays open with its changes until a save goes through.
     void failedSaveIsNeverSuccess() {
         MainRun f;
         QDir(f.dir.path()).mkdir("home");
         Main& m = f.startWithOpenVault("home/v.qx");
         f.addUnsavedAccount("x");
         QVERIFY(QDir(f.dir.path()).rename("home", "gone"));
-
-        f.trigger(MenuCommand::Save);
-        QVERIFY(f.shown().contains(Text(TextId::SaveFailed)));
+        f.trigger(C::Save);
+        QCOMPARE(f.shown(), QStringList{Text(TextId::SaveFailed)});
         QVERIFY(m.windowTitle().endsWith(" [modified]"));
-
-        // Closing with Yes to "save?" and a failing save keeps the file open.
-        f.prompts.answerYes();
+        f.prompts.answerYes(); // to "save?" on Close
         QVERIFY(!m.files().CloseFile());
         QVERIFY(f.engine().IsOpen());
-
-        // Exit: Yes to save, the save fails, No to "exit anyway?": still running, still open.
-        f.prompts.answerYes();
+        f.prompts.answerYes(); // to "save?" on Exit, then No to "exit anyway?"
         f.prompts.answerNo();
-        f.trigger(MenuCommand::Exit);
+        f.trigger(C::Exit);
         QCOMPARE(f.prompts.last(), Text(TextId::SaveFailedTitle) + ": " + Text(TextId::ExitAnywayPrompt));
         QCOMPARE(f.quits, 0);
+        f.noticesShown.clear();
+        f.idle(3); // warned, then the save on the lock's closing fails too
+        QCOMPARE(f.shown(), QStringList({Text(TextId::IdleWarning), Text(TextId::SaveFailed)}));
+        QVERIFY(m.isModified());
         QCOMPARE(f.engine().AccountCount(), 1);
 
-        // The folder is back: the save goes through and the exit ends the program.
-        QVERIFY(QDir(f.dir.path()).rename("gone", "home"));
-        f.prompts.answerYes();
-        f.trigger(MenuCommand::Exit);
-        QCOMPARE(f.quits, 1);
+        QVERIFY(QDir(f.dir.path()).rename("gone", "home")); // the next period saves and closes
+        f.idle(1);
+        QVERIFY(!f.engine().IsOpen());
         QCOMPARE(f.accountsOnDisk("home/v.qx", "secret1"), 1);
     }
 
-    void closingTheWindowAsksFirst() {
+    // Open forms come before the file, each with its own question: Esc there stops New; Yes at exit
+    // stores the form's account before the file is saved; No lets the typing go, and New then saves
+    // the open file before the new one replaces it.
+    void openFormsComeFirst() {
         MainRun f;
-        Main& m = f.start();
-        m.show();
-        f.prompts.answerNo();
-        QVERIFY(!m.close());
-        QVERIFY(f.shown().contains(Text(TextId::ConfirmClose)));
-        QCOMPARE(f.prompts.last(), Text(TextId::ConfirmExitTitle) + ": " + Text(TextId::ConfirmExit));
-        QCOMPARE(f.quits, 0);
-        f.prompts.answerYes();
-        QVERIFY(m.close());
+        Main& m = f.startWithOpenVault();
+        f.trigger(C::NewBank);
+        EditForm* form = m.commands().openForm(Banks);
+        QTest::keyClicks(form->Texts(Box::Description), "My bank");
+        QTest::keyClicks(form->Texts(Box::AccountName), "joe");
+        f.files.choose(f.path("new.qx"));
+        f.prompts.answerCancel();
+        f.trigger(C::New);
+        QCOMPARE(f.prompts.last(), Text(TextId::FormUnsavedTitle) + ": " + Text(TextId::FormUnsavedPrompt));
+        QCOMPARE(m.commands().openForm(Banks), form);
+        QVERIFY(!m.inputPassword());
+        f.prompts.answerYes(); // store the form's account
+        f.prompts.answerYes(); // then save the file
+        f.trigger(C::Exit);
+        QCOMPARE(f.prompts.prompts(),
+                 (QStringList{Text(TextId::FormUnsavedPrompt), Text(TextId::FormUnsavedPrompt),
+                              Text(TextId::SaveChangesPrompt)}));
         QCOMPARE(f.quits, 1);
-    }
-
-    void newFileAfterUnsavedChangesOrFailure() {
-        MainRun f;
-        f.startWithOpenVault();
-        f.addUnsavedAccount("unsaved");
-        f.prompts.answerYes(); // save the open file before the new one replaces it
-        f.createThroughWindow("b.qx", "other1");
-        QVERIFY(f.prompts.prompts().contains(Text(TextId::SaveChangesPrompt)));
-        QCOMPARE(f.engine().CurrentFileName(), u"b.qx");
         QCOMPARE(f.accountsOnDisk("a.qx", "secret1"), 1);
 
         MainRun g;
-        Main& m = g.start();
-        g.createThroughWindow("no/such/folder/x.qx", "abcde");
-        QCOMPARE(g.prompts.prompts().last(), Text(TextId::CreateFailed));
-        QVERIFY(m.inputPassword()); // the dialog stays for another try
-        QVERIFY(!g.engine().IsOpen());
-        QVERIFY(g.prefs.LastOpen().isEmpty());
-        QVERIFY(m.recentFiles().History().isEmpty());
+        Main& n = g.startWithOpenVault();
+        g.addUnsavedAccount("unsaved");
+        g.trigger(C::NewBank);
+        QTest::keyClicks(n.commands().openForm(Banks)->Texts(Box::AccountName), "joe");
+        g.prompts.answerNo();  // the typing goes, and so does the form
+        g.prompts.answerYes(); // save a.qx
+        g.createThroughWindow("b.qx", "other1");
+        QCOMPARE(g.prompts.prompts(),
+                 (QStringList{Text(TextId::FormUnsavedPrompt), Text(TextId::SaveChangesPrompt)}));
+        QVERIFY(!n.commands().openForm(Banks));
+        QCOMPARE(g.engine().CurrentFileName(), u"b.qx");
+        QCOMPARE(g.accountsOnDisk("a.qx", "secret1"), 1);
     }
 
     void recentFiles() {
         MainRun f;
-        {
-            Main& m = f.start();
-            QVERIFY(!m.menus().action(MenuCommand::RecentSeparator)->isVisible());
-            for (const char* name : {"A.qx", "B.qx", "C.qx"})
-                f.createThroughWindow(name, "abcde");
-            const QStringList expected{f.path("C.qx"), f.path("B.qx"), f.path("A.qx")};
-            QCOMPARE(m.recentFiles().History(), expected);
-            const QList<QAction*> entries = m.recentFiles().entries();
-            QCOMPARE(entries.size(), 3);
-            QCOMPARE(entries[0]->text(), "&1 " + f.path("C.qx"));
-            QCOMPARE(entries[2]->text(), "&3 " + f.path("A.qx"));
-            QVERIFY(m.menus().action(MenuCommand::RecentSeparator)->isVisible());
+        Main& m = f.start();
+        QVERIFY(!m.menus().action(C::RecentSeparator)->isVisible());
+        for (const char* name : {"A.qx", "B.qx", "C.qx"})
+            f.createThroughWindow(name, "abcde");
+        const QStringList expected{f.path("C.qx"), f.path("B.qx"), f.path("A.qx")};
+        QCOMPARE(m.recentFiles().History(), expected);
+        const QList<QAction*> entries = m.recentFiles().entries();
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries[0]->text(), "&1 " + f.path("C.qx"));
+        QCOMPARE(entries[2]->text(), "&3 " + f.path("A.qx"));
+        QVERIFY(m.menus().action(C::RecentSeparator)->isVisible());
+        m.add_LastUsed(f.path("a.QX")); // the same file in other case: no change, order kept
+        QCOMPARE(m.recentFiles().History(), expected);
 
-            m.add_LastUsed(f.path("a.QX")); // the same file in other case: no change, order kept
-            QCOMPARE(m.recentFiles().History(), expected);
+        // A click on an entry closes the open file and offers the chosen one. (The list was
+        // rebuilt: its entries are new ones.)
+        m.recentFiles().entries()[2]->trigger();
+        QVERIFY(!f.engine().IsOpen());
+        QCOMPARE(m.inputPassword()->QXFile(), f.path("A.qx"));
+        m.inputPassword()->Command_Cancel_Click();
 
-            // A click on an entry closes the open file and offers the chosen one. (The list was
-            // rebuilt: its entries are new ones.)
-            m.recentFiles().entries()[2]->trigger();
-            QVERIFY(!f.engine().IsOpen());
-            QCOMPARE(m.inputPassword()->QXFile(), f.path("A.qx"));
-            m.inputPassword()->Command_Cancel_Click();
-        }
         QVERIFY(QFile::remove(f.path("B.qx")));
-        f.main.reset();
-        Main& again = f.start();
-        QCOMPARE(again.recentFiles().History(), (QStringList{f.path("C.qx"), f.path("A.qx")}));
+        QCOMPARE(f.start().recentFiles().History(), (QStringList{f.path("C.qx"), f.path("A.qx")}));
         QCOMPARE(f.store.settings().value("History/2").toString(), f.path("B.qx")); // until stored again
     }
 
     // A switch of language changes everything the window shows at once: its captions, the texts the
-    // program writes (bar, headers, status bar, the list's category names) and Qt's own.
+    // program writes (bar, headers, status bar, the list's category names) and Qt's own; the switch
+    // back brings every English one back.
     void languageSwitchChangesTheWholeWindow() {
         MainRun f;
         Main& m = f.startWithOpenVault();
@@ -405,153 +405,45 @@ private slots:
         const QList<QAction*> items = m.menus().languageItems();
         QCOMPARE(items[0]->text(), u"&English");
         QVERIFY(items[0]->isChecked());
-        int german = -1;
-        for (int i = 0; i < items.size(); ++i)
-            german = items[i]->data().toString() == u"German" ? i : german;
-        QVERIFY(german > 0);
-        const QString englishFile = m.menus().menu(MenuId::File)->title();
-        QAction* open = m.menus().action(MenuCommand::Open);
+        QAction* german =
+            *std::find_if(items.begin(), items.end(), [](QAction* a) { return a->data() == "German"; });
         Browser& b = m.browser();
         auto shown = [&] {
-            return QStringList{b.explorerBar().groupTitle("Main"),
+            return QStringList{m.menus().menu(MenuId::File)->title(),
+                               m.menus().action(C::Open)->text(),
+                               b.explorerBar().groupTitle("Main"),
                                b.listModel().headerData(0, Qt::Horizontal).toString(),
-                               b.listModel().cellText(0, 0), b.panelText(1), b.panelText(2)};
+                               b.listModel().cellText(0, 0),
+                               b.panelText(1),
+                               b.panelText(2),
+                               QCoreApplication::translate("QPlatformTheme", "&Yes")};
         };
         const QStringList english = shown();
-        items[german]->trigger();
-        QVERIFY(!items[0]->isChecked() && items[german]->isChecked());
+        german->trigger();
+        QVERIFY(!items[0]->isChecked() && german->isChecked());
         QCOMPARE(f.prefs.LanguageUsed(), u"German");
-        QVERIFY(open->text() != u"Open passwords file" && !open->text().isEmpty());
-        const TextCatalog& catalog = languageCatalog();
+        const TextCatalog& c = languageCatalog();
         QCOMPARE(shown(),
-                 (QStringList{catalog.textIn("German", "32"), catalog.textIn("German", "14"),
-                              *catalog.captionIn("German", "Main", "menu_new_bank"),
-                              catalog.textIn("German", "717") + "1" + catalog.textIn("German", "718"),
-                              "\"home\"" + catalog.textIn("German", "21") + "joe"}));
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), u"&Ja"); // Qt's own texts too
-        items[0]->trigger(); // back to English: the design-time caption returns
-        QVERIFY(items[0]->isChecked() && !items[german]->isChecked());
-        QCOMPARE(open->text(), u"Open passwords file");
-        QCOMPARE(m.menus().menu(MenuId::File)->title(), englishFile);
+                 (QStringList{*c.captionIn("German", "Main", "menu_file"),
+                              *c.captionIn("German", "Main", "menu_open"), c.textIn("German", "32"),
+                              c.textIn("German", "14"), *c.captionIn("German", "Main", "menu_new_bank"),
+                              c.textIn("German", "717") + "1" + c.textIn("German", "718"),
+                              "\"home\"" + c.textIn("German", "21") + "joe", "&Ja"}));
+        items[0]->trigger();
+        QVERIFY(items[0]->isChecked() && !german->isChecked());
         QCOMPARE(shown(), english);
-    }
-
-    void windowsCarryEveryControlTheLanguageFileNames() {
-        MainRun f;
-        Main& m = f.start();
-        const TextCatalog& catalog = languageCatalog();
-        for (const char* language : {"English", "Italian", "German"})
-            QCOMPARE(missingControls(catalog, language, &m), QStringList());
-        QCOMPARE(textsChangedBy(catalog, "English", &m), QStringList());
-        f.makeVault("a.qx", "secret1");
-        m.files().OpenGivenFile(f.path("a.qx"));
-        QCOMPARE(missingControls(catalog, "English", m.inputPassword()), QStringList());
-        QCOMPARE(textsChangedBy(catalog, "English", m.inputPassword()), QStringList());
-    }
-
-    // The master password box: rated with its bits as it changes, masked at every opening
-    // whatever the edit forms chose, shown and hidden by the mask button only while it shows.
-    void masterPasswordBoxTools() {
-        MainRun f;
-        f.prefs.setHiddenChar({}); // the edit forms show passwords in clear
-        f.makeVault("a.qx", "secret1");
-        Main& m = f.start();
-        m.files().OpenGivenFile(f.path("a.qx"));
-        InputPassword* dialog = m.inputPassword();
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
-        auto* box = dialog->findChild<QLineEdit*>("Text_LogIn");
-        auto* bar = dialog->findChild<StrengthBar*>("ARProgressBar_password");
-        auto* mask = dialog->findChild<QToolButton*>("Command_Mask");
-        auto* generator = dialog->findChild<GeneratorButton*>("Command_GeneneratePassword");
-        QVERIFY(bar && mask && generator);
-        QCOMPARE(box->echoMode(), QLineEdit::Password);
-        auto tip = [](int bits) {
-            return Text(TextId::StrengthLabel) + QString::number(bits) + Text(TextId::StrengthBitsOf) +
-                   "128" + Text(TextId::StrengthBits);
-        };
-
-        QTest::keyClicks(box, "abc");
-        QCOMPARE(bar->value(), 18);
-        QCOMPARE(box->displayText(), "###"); // under the skin too
-        QCOMPARE(box->toolTip(), tip(24));
-        for (int i = 0; i < 3; ++i)
-            QTest::keyClick(box, Qt::Key_Backspace);
-        QCOMPARE(bar->value(), 0);
-        QCOMPARE(box->toolTip(), tip(0));
-
-        for (QLineEdit::EchoMode expected : {QLineEdit::Normal, QLineEdit::Password}) {
-            mask->setFocus(Qt::TabFocusReason);
-            QTest::keyClick(mask, Qt::Key_Space);
-            QCOMPARE(box->echoMode(), expected);
-            QCOMPARE(QApplication::focusWidget(), box);
-        }
-        QCOMPARE(f.ini.read({}, "Preferences", "HiddenChar"), QString()); // never stored here
-
-        generator->click();
-        QCOMPARE(box->text().size(), 10);
-        QCOMPARE(box->toolTip(), tip(80));
-        mask->setFocus();
-        box->setFocus(Qt::OtherFocusReason);
-        QCOMPARE(box->selectedText(), box->text());
-        QVERIFY(m.inputPassword()); // nothing was confirmed
     }
 
     void generateCommandsFillTheClipboard() {
         MainRun f;
         f.startWithOpenVault();
-        f.trigger(MenuCommand::GeneratePassword);
+        f.trigger(C::GeneratePassword);
         QCOMPARE(QGuiApplication::clipboard()->text().size(), 10);
         f.prompts.answerInput("3");
         f.prompts.answerInput("4");
-        f.trigger(MenuCommand::GenerateTrain);
+        f.trigger(C::GenerateTrain);
         QCOMPARE(QGuiApplication::clipboard()->text().size(), 3 * 6);
         QCOMPARE(f.shown(), QStringList({Text(TextId::BatchIntro), Text(TextId::BatchCopied)}));
-    }
-
-    // Esc at "save the changes?" takes nothing away: the file stays open with its changes, the
-    // program runs on, and no other file is offered.
-    void cancellingTheSaveQuestionKeepsEverything_data() {
-        QTest::addColumn<int>("command");
-        QTest::newRow("close") << int(MenuCommand::Close);
-        QTest::newRow("exit") << int(MenuCommand::Exit);
-        QTest::newRow("open") << int(MenuCommand::Open);
-    }
-
-    void cancellingTheSaveQuestionKeepsEverything() {
-        QFETCH(int, command);
-        MainRun f;
-        f.makeVault("b.qx", "secret2");
-        Main& m = f.startWithOpenVault();
-        f.addUnsavedAccount("unsaved");
-        f.files.choose(f.path("b.qx"));
-        f.prompts.answerCancel();
-        f.trigger(MenuCommand(command));
-        QCOMPARE(f.prompts.asked.last().kind, ScriptedPrompts::Asked::SaveChanges);
-        QCOMPARE(f.engine().CurrentFilePath(), f.path("a.qx"));
-        QCOMPARE(f.engine().AccountCount(), 1);
-        QVERIFY(m.isModified());
-        QCOMPARE(f.quits, 0);
-        QVERIFY(!m.inputPassword());
-    }
-
-    // New closes the open forms first, each with its own question; Esc there stops New.
-    void newClosesTheFormsFirst() {
-        MainRun f;
-        Main& m = f.startWithOpenVault();
-        f.trigger(MenuCommand::NewBank);
-        QTest::keyClicks(m.commands().openForm(Banks)->Texts(Box::AccountName), "joe");
-        f.files.choose(f.path("new.qx"));
-        f.prompts.answerCancel();
-        f.trigger(MenuCommand::New);
-        QCOMPARE(f.prompts.last(), Text(TextId::FormUnsavedTitle) + ": " + Text(TextId::FormUnsavedPrompt));
-        QVERIFY(m.commands().openForm(Banks));
-        QVERIFY(!m.inputPassword());
-
-        f.files.choose(f.path("new.qx"));
-        f.prompts.answerNo(); // the typing goes, and so does the form
-        f.trigger(MenuCommand::New);
-        QVERIFY(!m.commands().openForm(Banks));
-        QVERIFY(m.inputPassword() && m.inputPassword()->NewFile());
     }
 
     // The category bar fits its captions, counts included, in every language.
@@ -568,34 +460,6 @@ private slots:
             QApplication::processEvents();
             QTRY_COMPARE(clippedControls(m.browser().explorerBar().viewport()).join(", "), QString());
         }
-    }
-
-    void aboutBoxOpensOnce() {
-        MainRun f;
-        Main& m = f.start();
-        f.trigger(MenuCommand::About);
-        f.trigger(MenuCommand::About);
-        const QList<Form_about*> boxes = m.findChildren<Form_about*>();
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes[0]->isVisible());
-        QCOMPARE(boxes[0]->findChild<QPushButton*>("Command_OK")->text(), u"OK"); // from the language file
-    }
-
-    void openFormsAreStoredBeforeTheFileIsSaved() {
-        MainRun f;
-        Main& m = f.startWithOpenVault();
-        f.trigger(MenuCommand::NewBank);
-        EditForm* form = m.commands().openForm(Banks);
-        QVERIFY(form);
-        QTest::keyClicks(form->Texts(Box::Description), "My bank");
-        QTest::keyClicks(form->Texts(Box::AccountName), "joe");
-        f.prompts.answerYes(); // store the form's account
-        f.prompts.answerYes(); // then save the file
-        f.trigger(MenuCommand::Exit);
-        QCOMPARE(f.prompts.prompts(),
-                 (QStringList{Text(TextId::FormUnsavedPrompt), Text(TextId::SaveChangesPrompt)}));
-        QCOMPARE(f.quits, 1);
-        QCOMPARE(f.accountsOnDisk("a.qx", "secret1"), 1);
     }
 };
 
