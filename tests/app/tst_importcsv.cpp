@@ -1,11 +1,7 @@
 // File, Utility, Import from CSV in the window program, driven through the file dialog and the
 // questions as a person would answer them.
 
-#include "Browser.h"
-#include "ExplorerBar.h"
 #include "MainRun.h"
-
-#include <QMenu>
 
 namespace {
 
@@ -19,16 +15,17 @@ const QByteArray kExport =
 
 struct ImportRun : MainRun {
     QString csv = path("export.csv");
-    void writeCsv(const QByteArray& bytes) {
+    // Opens a vault holding "one" (under the name given), picks the CSV in the dialog and runs the
+    // entry.
+    void importThroughMenu(const QByteArray& bytes, const QString& vault = "a.qx") {
+        makeVault("a.qx", "secret1", {"one"});
+        QFile::copy(path("a.qx"), path(vault));
+        start();
+        main->files().OpenGivenFile(path(vault));
+        enterPassword("secret1");
         QFile file(csv);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
-    // Opens a vault holding "one", picks the CSV in the dialog and runs the entry.
-    void importThroughMenu(const QByteArray& bytes) {
-        startWithOpenVault();
-        put(Banks, "one", "one-user");
-        writeCsv(bytes);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
         files.choose(csv);
         trigger(MenuCommand::ImportCsv);
     }
@@ -39,6 +36,8 @@ struct ImportRun : MainRun {
 class TestImportCsv : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { InitLanguage(VANTREL_LAN_FILE); } // the rows below name its texts
+
     void entryNeedsAnOpenFile() {
         ImportRun f;
         Main& m = f.start();
@@ -56,63 +55,53 @@ private slots:
         QVERIFY(f.prompts.asked.isEmpty());
     }
 
-    void yesAddsTheAccountsAndNoKeepsTheCsv() {
+    // The summary names the format, what would be added per category, the duplicates left out and
+    // that the CSV holds passwords in plain text. No adds nothing.
+    void summaryAnsweredNo() {
         ImportRun f;
         f.importThroughMenu(kExport);
         QCOMPARE(f.prompts.asked.size(), 1);
-        const QString summary = f.prompts.asked[0].prompt;
+        QCOMPARE(f.prompts.asked[0].title, Text(TextId::ImportTitle));
         for (const QString& part :
              {Text(TextId::ImportFormatFound).arg("KeePassXC"), Text(TextId::ImportToAdd).arg(2),
               Text(TextId::BarWebSites) + ": 1", Text(TextId::BarMisc) + ": 1",
               Text(TextId::ImportDuplicates).arg(1), Text(TextId::ImportPlaintext)})
-            QVERIFY2(summary.contains(part), qPrintable(part));
-        QCOMPARE(f.prompts.asked[0].title, Text(TextId::ImportTitle));
-        // No answer scripted: No.
+            QVERIFY2(f.prompts.asked[0].prompt.contains(part), qPrintable(part));
         QCOMPARE(f.engine().AccountCount(), 1);
         QVERIFY(!f.main->isModified());
-
-        ImportRun g;
-        g.prompts.answerYes();
-        g.prompts.answerNo();
-        g.importThroughMenu(kExport);
-        QCOMPARE(g.prompts.asked.size(), 2);
-        QCOMPARE(g.prompts.asked[1].prompt, Text(TextId::ImportShredPrompt));
-        QCOMPARE(g.engine().AccountCount(), 3);
-        QVERIFY(g.main->isModified());
-        QCOMPARE(g.main->browser().rowCount(), 1); // the list of web sites, the last category shown
-        QCOMPARE(g.main->browser().explorerBar().itemCaption("Types", "Misc"),
-                 Text(TextId::BarMiscCount) + "1)");
-        QCOMPARE(g.shown(), QStringList{Text(TextId::ImportAdded).arg(2)});
-        QVERIFY(QFile::exists(g.csv));
     }
 
-    // The CSV goes only once its accounts are on disk.
-    void shreddingSavesFirst() {
+    // Yes adds the accounts; the CSV then goes only once they are on disk. Each row: whether the
+    // user wants the CSV gone, the vault's name (one whose replacement cannot be written beside it,
+    // the temporary name being too long, fails to save) and the one notice.
+    void yesAddsTheAccounts_data() {
+        QTest::addColumn<bool>("shred");
+        QTest::addColumn<QString>("vault");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("CSV kept") << false << "a.qx" << Text(TextId::ImportAdded).arg(2);
+        QTest::newRow("CSV shredded") << true << "a.qx" << Text(TextId::ImportShredDone).arg(2);
+        QTest::newRow("save failed, CSV kept") << true << QString(255, 'v') << Text(TextId::SaveFailed);
+    }
+
+    void yesAddsTheAccounts() {
+        QFETCH(bool, shred);
+        QFETCH(QString, vault);
+        QFETCH(QString, notice);
         ImportRun f;
         f.prompts.answerYes();
-        f.prompts.answerYes();
-        f.importThroughMenu(kExport);
-        QVERIFY(!QFile::exists(f.csv));
-        QCOMPARE(f.accountsOnDisk("a.qx", "secret1"), 3);
-        QVERIFY(!f.main->isModified());
-        QCOMPARE(f.shown(), QStringList{Text(TextId::ImportShredDone).arg(2)});
-
-        // A vault whose replacement cannot be written beside it (the temporary name is too long).
-        ImportRun g;
-        const QString longName = g.path(QString(255, 'v'));
-        QVERIFY(g.makeVault("a.qx", "secret1") && QFile::copy(g.path("a.qx"), longName));
-        g.start();
-        g.main->files().OpenGivenFile(longName);
-        g.enterPassword("secret1");
-        g.writeCsv(kExport);
-        g.files.choose(g.csv);
-        g.prompts.answerYes();
-        g.prompts.answerYes();
-        g.trigger(MenuCommand::ImportCsv);
-        QCOMPARE(g.engine().AccountCount(), 3);
-        QVERIFY(g.main->isModified());
-        QVERIFY(QFile::exists(g.csv));
-        QCOMPARE(g.shown(), QStringList{Text(TextId::SaveFailed)});
+        shred ? f.prompts.answerYes() : f.prompts.answerNo();
+        f.importThroughMenu(kExport, vault);
+        const bool saved = shred && vault == "a.qx";
+        QCOMPARE(f.prompts.asked.size(), 2);
+        QCOMPARE(f.prompts.asked[1].prompt, Text(TextId::ImportShredPrompt));
+        QCOMPARE(f.engine().AccountCount(), 3);
+        QCOMPARE(f.accountsOnDisk(vault, "secret1"), saved ? 3 : 1);
+        QCOMPARE(f.main->isModified(), !saved);
+        QCOMPARE(QFile::exists(f.csv), !saved);
+        QCOMPARE(f.shown(), QStringList{notice});
+        QCOMPARE(f.main->browser().rowCount(), 1); // the list of web sites, the last category shown
+        QCOMPARE(f.main->browser().explorerBar().itemCaption("Types", "Misc"),
+                 Text(TextId::BarMiscCount) + "1)");
     }
 
     // Each row: the file, and what the user is told instead of the summary question.
@@ -135,10 +124,10 @@ private slots:
         ImportRun f;
         f.prompts.answerYes();
         f.importThroughMenu(csv);
-        QCOMPARE(f.prompts.asked.size(), alert.isEmpty() ? 0 : 1);
+        QCOMPARE(f.prompts.prompts(),
+                 alert.isEmpty() ? QStringList() : QStringList{Text(TextId::ImportRefused) + "\n\n" + alert});
         if (!alert.isEmpty())
-            QCOMPARE(f.prompts.last(),
-                     Text(TextId::ImportTitle) + ": " + Text(TextId::ImportRefused) + "\n\n" + alert);
+            QCOMPARE(f.prompts.asked[0].title, Text(TextId::ImportTitle));
         QCOMPARE(f.shown(), notice.isEmpty() ? QStringList() : QStringList{notice});
         QCOMPARE(f.engine().AccountCount(), 1);
         QVERIFY(!f.main->isModified());

@@ -1,17 +1,25 @@
 #pragma once
 
 // A main window stand-in named "Main" holding the category bar, the account list and the status
-// bar, with a host that records what the browser asks of the main window.
+// bar, with a host that records what the browser asks of the main window. It brings what the
+// list's tests reach into.
 
 #include "AccountListView.h"
 #include "Browser.h"
 #include "BrowserHost.h"
+#include "CatalogChecks.h"
 #include "Categories.h"
+#include "ExplorerBar.h"
+#include "ListViewHandling.h"
 #include "TestServices.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QStatusBar>
+#include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -34,7 +42,7 @@ public:
 
 struct BrowserWindow {
     explicit BrowserWindow(TestServices& s) : services(s) {
-        window.setObjectName(QStringLiteral("Main"));
+        window.setObjectName("Main");
         browser = new Browser(s.services, host, &window);
         auto* row = new QHBoxLayout;
         row->addWidget(browser->categoryBar());
@@ -58,6 +66,13 @@ struct BrowserWindow {
         for (int r = 0; r < browser->rowCount(); ++r)
             texts.append(browser->listModel().cellText(r, index));
         return texts;
+    }
+    // Lists one row whose account is not in the file.
+    void listGoneAccount() {
+        AccountRecords gone(1);
+        gone[0].ID = 999;
+        gone[0].Type = Banks;
+        browser->Populate_ListView(gone);
     }
 
     TestServices& services;

@@ -2,40 +2,33 @@
 
 #include "BrowserWindow.h"
 
-#include <QTest>
-
 namespace {
-const QString kList = QStringLiteral("Main.ListView_Accounts");
+const QString kList = "Main.ListView_Accounts";
 QString col(int i) {
-    return kList + QLatin1Char('.') + QString::number(i);
+    return kList + '.' + QString::number(i);
 }
-QList<int> order(BrowserWindow& e) {
-    QList<int> logical;
-    for (int place = 0; place < e.header()->count(); ++place)
-        logical.append(e.header()->logicalIndex(place));
-    return logical;
+// The columns' logical indexes from left to right, then their widths.
+QString layout(BrowserWindow& w) {
+    QStringList order, widths;
+    for (int i = 0; i < w.header()->count(); ++i) {
+        order << QString::number(w.header()->logicalIndex(i));
+        widths << QString::number(w.header()->sectionSize(i));
+    }
+    return order.join(' ') + " | " + widths.join(' ');
 }
-QList<int> widths(BrowserWindow& e) {
-    QList<int> px;
-    for (int i = 0; i < e.header()->count(); ++i)
-        px.append(e.header()->sectionSize(i));
-    return px;
-}
-const QList<int> kSetupOrder = {0, 1, 2};
-const QList<int> kSetupWidths = {113, 200, 200}; // 1700 and 3000 twips
-const QList<int> kDraggedOrder = {2, 0, 1}, kDraggedWidths = {113, 250, 200};
+const QString kSetup = "0 1 2 | 113 200 200"; // 1700 and 3000 twips
+const QString kDragged = "2 0 1 | 113 250 200";
 } // namespace
 
 class TestColumnLayout : public QObject {
     Q_OBJECT
+    std::unique_ptr<TestServices> s_;
+
     // One program run: a fresh main window that sets up its columns and loads the layout.
     std::unique_ptr<BrowserWindow> start() {
         auto run = std::make_unique<BrowserWindow>(*s_);
         run->browser->LoadColumnLayout();
         return run;
-    }
-    QString read(const QString& section, const char* key) {
-        return s_->ini.read({}, section, QLatin1String(key));
     }
     void write(const QString& section, const char* key, const QString& value) {
         s_->ini.write({}, section, QLatin1String(key), value);
@@ -47,12 +40,15 @@ class TestColumnLayout : public QObject {
         run->header()->resizeSection(1, 250);
         run->browser->SaveColumnLayout();
     }
-    std::unique_ptr<TestServices> s_;
+    QByteArray iniFile() {
+        QFile file(s_->iniPath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 
 private slots:
     void initTestCase() { useTestTexts(); }
     void init() {
-        languageCatalog().SelectLanguage(QStringLiteral("English"));
+        languageCatalog().SelectLanguage("English");
         s_ = std::make_unique<TestServices>();
     }
 
@@ -61,7 +57,7 @@ private slots:
         auto section = [this](const QString& name, std::initializer_list<const char*> keys) {
             QStringList values;
             for (const char* key : keys)
-                values << read(name, key);
+                values << s_->ini.read({}, name, QLatin1String(key));
             return values.join(u'|');
         };
         QCOMPARE(section(kList, {"ColumnsCount", "ContainerName", "Name"}), u"3|Main|ListView_Accounts");
@@ -72,37 +68,28 @@ private slots:
             QCOMPARE(section(col(i), {"Key", "Text", "Alignment", "Position", "Width"}), columns[i]);
 
         // The next run shows AccountName first with the stored widths, and stores the same again.
-        QFile file(s_->iniPath);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray firstSave = file.readAll();
-        file.close();
-        {
-            auto run = start();
-            QCOMPARE(order(*run), kDraggedOrder);
-            QCOMPARE(widths(*run), kDraggedWidths);
-            run->browser->SaveColumnLayout();
-        }
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), firstSave);
+        const QByteArray firstSave = iniFile();
+        auto run = start();
+        QCOMPARE(layout(*run), kDragged);
+        run->browser->SaveColumnLayout();
+        QCOMPARE(iniFile(), firstSave);
     }
 
+    // Filling, emptying and sorting the list leaves the user's layout alone.
     void layoutSurvivesListings() {
         saveDraggedLayout();
-        write(col(2), "Alignment", QStringLiteral("1"));
+        write(col(2), "Alignment", "1");
         auto run = start();
         QVERIFY(run->createVault());
-        run->add(Banks, QStringLiteral("one"), QStringLiteral("a"));
-        run->add(Banks, QStringLiteral("two"), QStringLiteral("b"));
-
-        // Filling, emptying and sorting the list leaves the user's layout alone.
+        run->add(Banks, "one", "a");
+        run->add(Banks, "two", "b");
         run->browser->ListAccounts(Banks);
         run->browser->ListAccounts(Pins);
         run->browser->ShowAll();
         run->browser->ListView_Accounts_ColumnClick(1);
         run->browser->clearList();
         run->browser->ShowAll();
-        QCOMPARE(widths(*run), kDraggedWidths);
-        QCOMPARE(order(*run), kDraggedOrder);
+        QCOMPARE(layout(*run), kDragged);
         const QModelIndex cell = run->browser->listModel().index(0, 2);
         QCOMPARE(cell.data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
                  Qt::AlignRight);
@@ -112,16 +99,20 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         QTest::addColumn<bool>("applied");
-        auto row = [](const char* name, const char* key, const char* value, bool applied) {
-            QTest::newRow(name) << QString::fromLatin1(key) << QString::fromLatin1(value) << applied;
-        };
-        row("as saved", "", "", true);
-        row("count with trailing text", "ColumnsCount", "3 columns", true);
-        row("another count", "ColumnsCount", "4", false);
-        row("count missing, as on a first start", "ColumnsCount", "", false);
-        row("another window", "ContainerName", "Find", false);
-        row("window name in other case", "ContainerName", "main", false);
-        row("another list", "Name", "ListView_Other", false);
+        QTest::newRow("as saved") << ""
+                                  << "" << true;
+        QTest::newRow("count with trailing text") << "ColumnsCount"
+                                                  << "3 columns" << true;
+        QTest::newRow("another count") << "ColumnsCount"
+                                       << "4" << false;
+        QTest::newRow("count missing, as on a first start") << "ColumnsCount"
+                                                            << "" << false;
+        QTest::newRow("another window") << "ContainerName"
+                                        << "Find" << false;
+        QTest::newRow("window name in other case") << "ContainerName"
+                                                   << "main" << false;
+        QTest::newRow("another list") << "Name"
+                                      << "ListView_Other" << false;
     }
 
     void foreignLayoutIgnored() {
@@ -131,36 +122,32 @@ private slots:
         saveDraggedLayout();
         if (!key.isEmpty())
             write(kList, qPrintable(key), value);
-        auto run = start();
-        QCOMPARE(order(*run), applied ? kDraggedOrder : kSetupOrder);
-        QCOMPARE(widths(*run), applied ? kDraggedWidths : kSetupWidths);
+        QCOMPARE(layout(*start()), applied ? kDragged : kSetup);
     }
 
     void headersFollowLanguageWidthsFromFile() {
         saveDraggedLayout();
-        languageCatalog().SelectLanguage(QStringLiteral("Italiano"));
+        languageCatalog().SelectLanguage("Italiano");
         auto run = start();
-        QCOMPARE(widths(*run), kDraggedWidths);
+        QCOMPARE(layout(*run), kDragged);
         QCOMPARE(run->browser->listModel().headerData(0, Qt::Horizontal).toString(), "IT14");
         QCOMPARE(run->browser->listModel().headerData(2, Qt::Horizontal).toString(), "IT18");
     }
 
+    // Hand-edited values: widths that are no number, far too large or negative, and positions that
+    // name one column twice (not a rearrangement: the order is not applied).
     void damagedValues() {
         saveDraggedLayout();
-        // Hand-edited values: widths that are no number, far too large or negative, and positions
-        // that name one column twice.
-        write(col(0), "Width", QStringLiteral("wide"));
-        write(col(1), "Width", QStringLiteral("1e30"));
-        write(col(2), "Width", QStringLiteral("-300"));
-        write(col(1), "Position", QStringLiteral("2"));
-        write(col(1), "Alignment", QStringLiteral("2 (centre)"));
+        write(col(0), "Width", "wide");
+        write(col(1), "Width", "1e30");
+        write(col(2), "Width", "-300");
+        write(col(1), "Position", "2");
+        write(col(1), "Alignment", "2 (centre)");
         auto run = start();
-        QCOMPARE(widths(*run), QList<int>({0, run->header()->maximumSectionSize(), 0}));
-        QCOMPARE(order(*run), kSetupOrder); // not a rearrangement: the order is not applied
+        QCOMPARE(layout(*run), "0 1 2 | 0 " + QString::number(run->header()->maximumSectionSize()) + " 0");
         QCOMPARE(run->browser->listModel().columns()[1].alignment, 2);
-
-        write(col(1), "Position", QStringLiteral("0")); // a valid order again
-        QCOMPARE(order(*start()), kDraggedOrder);
+        write(col(1), "Position", "0"); // a valid order again
+        QCOMPARE(layout(*start()).left(5), "2 0 1");
     }
 };
 
