@@ -127,8 +127,8 @@ private slots:
         QCOMPARE(f.shown(), QStringList{Text(TextId::SelectAccountFirst)});
     }
 
-    // Every entry and key reaches its command; at exit the clipboard is emptied only while it still
-    // holds the password copied last.
+    // Every entry and key reaches its command (the generated passwords too); at exit the clipboard
+    // is emptied only while it still holds the password copied last.
     void menusReachTheClipboardAndExitClearsIt() {
         for (bool replaced : {false, true}) {
             ListRun f;
@@ -143,6 +143,12 @@ private slots:
                 f.trigger(command);
                 QCOMPARE(Clipboard().text(), text);
             }
+            f.trigger(C::GeneratePassword);
+            QCOMPARE(Clipboard().text().size(), 10);
+            f.prompts.answerInput("3");
+            f.prompts.answerInput("4");
+            f.trigger(C::GenerateTrain);
+            QCOMPARE(Clipboard().text().size(), 3 * 6); // three of four characters, each line ending CR LF
             f.key(Qt::Key_F1);
             QCOMPARE(Clipboard().text(), "joe");
             f.key(Qt::Key_F2);

@@ -16,26 +16,7 @@ QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-// What the user types in turn into a new file's master password dialog, the alert after the last
-// entry, and whether the file then exists.
-struct NewFileRow {
-    QStringList entries;
-    TextId alert;
-    bool created;
-    QString name = "new.qx";
-};
-// A command while a.qx is open, whether it has unsaved changes, the answer to "save the changes?",
-// then how many accounts a.qx holds on disk, whether it stays open and whether the program ends.
-struct SaveRow {
-    C command;
-    bool modified;
-    Prompts::Answer answer;
-    int onDisk;
-    bool open, quits;
-};
 } // namespace
-Q_DECLARE_METATYPE(NewFileRow)
-Q_DECLARE_METATYPE(SaveRow)
 
 class TestMain : public QObject {
     Q_OBJECT
@@ -78,14 +59,13 @@ private slots:
         QCOMPARE(f.quits, 1);
     }
 
+    // Due after more than ten days: shown, and counted again from now.
     void backupReminderAfterElevenDays() {
-        for (int days : {10, 11}) {
-            MainRun f;
-            f.prefs.setLastBackupWarning(QDateTime(f.clock.now().date().addDays(-days), QTime(23, 59)));
-            f.start();
-            QCOMPARE(f.shown().contains(Text(TextId::BackupReminder)), days == 11);
-            QCOMPARE(f.prefs.LastBackupWarning() == f.clock.now(), days == 11);
-        }
+        MainRun f;
+        f.prefs.setLastBackupWarning(f.clock.now().addDays(-11));
+        f.start();
+        QCOMPARE(f.shown(), QStringList{Text(TextId::BackupReminder)});
+        QCOMPARE(f.prefs.LastBackupWarning(), f.clock.now());
     }
 
     // The file opened last is offered at start. Its master password box is rated with its bits as
@@ -155,24 +135,33 @@ private slots:
         QVERIFY(!m.inputPassword());
     }
 
+    // Each row: what the user types in turn, the alert after the last entry and whether the file
+    // then exists.
     void newFileMasterPasswordRules_data() {
-        QTest::addColumn<NewFileRow>("row");
-        QTest::newRow("empty") << NewFileRow{{"   "}, TextId::MasterEmpty, false};
-        QTest::newRow("too short") << NewFileRow{{"abcd"}, TextId::MasterTooShort, false};
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<int>("alert");
+        QTest::addColumn<bool>("created");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("empty") << QStringList{"   "} << int(TextId::MasterEmpty) << false << "new.qx";
+        QTest::newRow("too short") << QStringList{"abcd"} << int(TextId::MasterTooShort) << false << "new.qx";
         QTest::newRow("short second entry keeps the first")
-            << NewFileRow{{"abcde", "abcd", "abcde"}, TextId::MasterTooShort, true};
-        QTest::newRow("mismatch") << NewFileRow{{"abcde", "abcdX"}, TextId::MasterMismatch, false};
-        QTest::newRow("mismatch, then both again")
-            << NewFileRow{{"abcde", "abcdX", "abcde", "abcde "}, TextId::MasterMismatch, true};
-        QTest::newRow("no such folder") // the dialog stays for another try
-            << NewFileRow{{"abcde", "abcde"}, TextId::CreateFailed, false, "no/such/folder/x.qx"};
+            << QStringList{"abcde", "abcd", "abcde"} << int(TextId::MasterTooShort) << true << "new.qx";
+        QTest::newRow("mismatch") << QStringList{"abcde", "abcdX"} << int(TextId::MasterMismatch) << false
+                                  << "new.qx";
+        QTest::newRow("mismatch, then both again") << QStringList{"abcde", "abcdX", "abcde", "abcde "}
+                                                   << int(TextId::MasterMismatch) << true << "new.qx";
+        QTest::newRow("no such folder: the dialog stays for another try")
+            << QStringList{"abcde", "abcde"} << int(TextId::CreateFailed) << false << "no/such/folder/x.qx";
     }
 
     void newFileMasterPasswordRules() {
-        QFETCH(NewFileRow, row);
+        QFETCH(QStringList, entries);
+        QFETCH(int, alert);
+        QFETCH(bool, created);
+        QFETCH(QString, name);
         MainRun f;
         Main& m = f.start();
-        f.files.choose(f.path(row.name));
+        f.files.choose(f.path(name));
         f.trigger(C::New);
         QCOMPARE(f.files.requests.size(), 1);
         QCOMPARE(f.files.requests[0].title, u"New Vantrel file");
@@ -181,81 +170,77 @@ private slots:
         QCOMPARE(f.shown(), QStringList({Text(TextId::NewFileIntro) + "\r\n" +
                                              Text(TextId::NewFileChooseMaster) + "\r\n",
                                          Text(TextId::RememberMaster)}));
-        for (const QString& entry : row.entries)
+        for (const QString& entry : entries)
             f.enterPassword(entry);
-        QCOMPARE(f.prompts.prompts().last(), Text(row.alert));
-        QCOMPARE(f.engine().IsOpen(), row.created);
-        QCOMPARE(QFile::exists(f.path(row.name)), row.created);
-        QCOMPARE(!m.inputPassword(), row.created);
-        QCOMPARE(f.prefs.LastOpen(), row.created ? f.path(row.name) : QString());
-        QCOMPARE(m.recentFiles().History().size(), row.created ? 1 : 0);
-        if (row.created) {
+        QCOMPARE(f.prompts.prompts().last(), Text(TextId(alert)));
+        QCOMPARE(f.engine().IsOpen(), created);
+        QCOMPARE(QFile::exists(f.path(name)), created);
+        QCOMPARE(!m.inputPassword(), created);
+        QCOMPARE(f.prefs.LastOpen(), created ? f.path(name) : QString());
+        QCOMPARE(m.recentFiles().History().size(), created ? 1 : 0);
+        if (created) {
             QVERIFY(f.notices.visibleMessages().isEmpty()); // "type it again" went with the dialog
-            QCOMPARE(f.accountsOnDisk(row.name, "abcde"), 0);
+            QCOMPARE(f.accountsOnDisk(name, "abcde"), 0);
         }
     }
 
-    void newOverExistingFile() {
+    // Cancelled dialogs and No to "replace?" leave nothing open and the file there whole.
+    void cancelledOpenOrNewLeavesNothingOpen() {
         MainRun f;
-        f.makeVault("old.qx", "secret1", {"keep me"});
-        const QByteArray before = fileBytes(f.path("old.qx"));
-        Main& m = f.start();
-        f.files.choose(f.path("old.qx"));
-        f.prompts.answerNo();
-        f.trigger(C::New);
-        QCOMPARE(f.prompts.last(), Text(TextId::ReplaceFileTitle) + ": " + Text(TextId::ReplaceFilePrompt));
-        QVERIFY(f.shown().contains("New Vantrel file aborted by user"));
-        QVERIFY(!m.inputPassword());
-        QCOMPARE(f.prefs.LastFolder(), f.dir.path() + "/");
-
-        // Yes, then Cancel in the master password dialog: the old vault is still there, whole.
-        f.files.choose(f.path("old.qx"));
-        f.prompts.answerYes();
-        f.trigger(C::New);
-        m.inputPassword()->Command_Cancel_Click();
-        QTRY_VERIFY(!m.inputPassword());
-        QCOMPARE(fileBytes(f.path("old.qx")), before);
-        QVERIFY(!f.engine().IsOpen());
-    }
-
-    void openThenCancelLeavesNothingOpen() {
-        MainRun f;
-        f.makeVault("b.qx", "secret2");
+        f.makeVault("b.qx", "secret2", {"keep me"});
+        const QByteArray before = fileBytes(f.path("b.qx"));
         Main& m = f.startWithOpenVault();
-        // A name that does not exist, and a cancelled dialog, do nothing.
-        f.files.choose(f.path("missing.qx"));
+        f.files.choose(f.path("missing.qx")); // a name that does not exist does nothing
         f.trigger(C::Open);
         f.files.cancel();
         f.trigger(C::Open);
         QCOMPARE(f.files.requests.last().title, u"Open Vantrel file");
         QCOMPARE(f.files.requests.last().owner, &m); // it stays above the window
         QVERIFY(f.engine().IsOpen());
-
         f.files.choose(f.path("b.qx"));
         f.trigger(C::Open);
         QVERIFY(!f.engine().IsOpen()); // a.qx closed before b.qx is offered
         m.inputPassword()->Command_Cancel_Click();
         QVERIFY(!f.engine().IsOpen());
         QCOMPARE(m.windowTitle(), baseTitle());
+
+        f.files.choose(f.path("b.qx"));
+        f.prompts.answerNo();
+        f.trigger(C::New);
+        QCOMPARE(f.prompts.last(), Text(TextId::ReplaceFileTitle) + ": " + Text(TextId::ReplaceFilePrompt));
+        QVERIFY(f.shown().contains("New Vantrel file aborted by user"));
+        QVERIFY(!m.inputPassword());
+        QCOMPARE(f.prefs.LastFolder(), f.dir.path() + "/");
+        f.files.choose(f.path("b.qx")); // Yes, then Cancel in the master password dialog
+        f.prompts.answerYes();
+        f.trigger(C::New);
+        m.inputPassword()->Command_Cancel_Click();
+        QTRY_VERIFY(!m.inputPassword());
+        QCOMPARE(fileBytes(f.path("b.qx")), before);
+        QVERIFY(!f.engine().IsOpen());
     }
 
+    // Each row: a command while a.qx is open and the answer to "save the changes?" ("" when there
+    // is nothing to save and so no question). Yes saves, No does not; Esc takes nothing away: the
+    // file stays open with its changes, the program runs on and no other file is offered.
     void saveQuestion_data() {
-        using A = Prompts::Answer;
-        QTest::addColumn<SaveRow>("row");
-        QTest::newRow("close, No") << SaveRow{C::Close, true, A::No, 0, false, false};
-        QTest::newRow("close, Yes") << SaveRow{C::Close, true, A::Yes, 2, false, false};
-        QTest::newRow("exit, unchanged") << SaveRow{C::Exit, false, A::No, 0, false, true};
-        QTest::newRow("exit, No") << SaveRow{C::Exit, true, A::No, 0, false, true};
-        // Esc takes nothing away: the file stays open with its changes, and no other file is offered.
-        QTest::newRow("close, Esc") << SaveRow{C::Close, true, A::Cancel, 0, true, false};
-        QTest::newRow("exit, Esc") << SaveRow{C::Exit, true, A::Cancel, 0, true, false};
-        QTest::newRow("open, Esc") << SaveRow{C::Open, true, A::Cancel, 0, true, false};
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("close, No") << int(C::Close) << "No";
+        QTest::newRow("close, Yes") << int(C::Close) << "Yes";
+        QTest::newRow("close, Esc") << int(C::Close) << "Esc";
+        QTest::newRow("exit, nothing to save") << int(C::Exit) << "";
+        QTest::newRow("exit, No") << int(C::Exit) << "No";
+        QTest::newRow("exit, Esc") << int(C::Exit) << "Esc";
+        QTest::newRow("open, Esc") << int(C::Open) << "Esc";
     }
 
     // After Close nothing of the file is left live: no mark in the title, no Save, no Manager or
     // context menu (their shortcuts included), no web address.
     void saveQuestion() {
-        QFETCH(SaveRow, row);
+        QFETCH(int, command);
+        QFETCH(QString, answer);
+        const bool kept = answer == "Esc", quits = command == int(C::Exit) && !kept;
         MainRun f;
         f.makeVault("b.qx", "secret2");
         Main& m = f.startWithOpenVault();
@@ -263,35 +248,33 @@ private slots:
         site.WebsiteUrl = "www.example.org";
         f.engine().PutRecord(site);
         m.ListAccounts(WebSites);
-        if (row.modified)
+        if (!answer.isEmpty())
             f.addUnsavedAccount("unsaved");
         f.files.choose(f.path("b.qx"));
-        row.answer == Prompts::Answer::Yes  ? f.prompts.answerYes()
-        : row.answer == Prompts::Answer::No ? f.prompts.answerNo()
-                                            : f.prompts.answerCancel();
-        f.trigger(row.command);
-        QCOMPARE(f.prompts.asked.size(), row.modified ? 1 : 0);
-        if (row.modified) {
+        answer == "Yes" ? f.prompts.answerYes() : kept ? f.prompts.answerCancel() : f.prompts.answerNo();
+        f.trigger(C(command));
+        QCOMPARE(f.prompts.asked.size(), answer.isEmpty() ? 0 : 1);
+        if (!answer.isEmpty()) {
             QCOMPARE(f.prompts.asked[0].kind, ScriptedPrompts::Asked::SaveChanges);
             QCOMPARE(f.prompts.last(),
                      Text(TextId::SaveChangesTitle) + ": " + Text(TextId::SaveChangesPrompt));
         }
-        QCOMPARE(f.accountsOnDisk("a.qx", "secret1"), row.onDisk);
-        QCOMPARE(f.quits, row.quits ? 1 : 0);
+        QCOMPARE(f.accountsOnDisk("a.qx", "secret1"), answer == "Yes" ? 2 : 0);
+        QCOMPARE(f.quits, quits ? 1 : 0);
         QVERIFY(!m.inputPassword());
-        if (row.quits) {
+        if (quits) {
             QVERIFY(!f.services.hasEngine()); // released at exit
             return;
         }
-        QCOMPARE(f.engine().CurrentFilePath(), row.open ? f.path("a.qx") : QString());
-        QCOMPARE(m.isModified(), row.open);
-        QCOMPARE(m.windowTitle() == baseTitle(), !row.open);
-        QCOMPARE(f.enabled(C::Save), row.open);
-        QCOMPARE(m.menus().menu(MenuId::Manager)->isEnabled(), row.open);
-        QCOMPARE(m.menus().menu(MenuId::Hidden)->isEnabled(), row.open);
-        QCOMPARE(m.menus().action(C::VisitWebSite)->isVisible(), row.open);
-        QCOMPARE(m.menus().action(C::VisitWebSiteMain)->isVisible(), row.open);
-        QCOMPARE(m.browser().panelText(1) == Text(TextId::FileClosed), !row.open);
+        QCOMPARE(f.engine().CurrentFilePath(), kept ? f.path("a.qx") : QString());
+        QCOMPARE(m.isModified(), kept);
+        QCOMPARE(m.windowTitle() == baseTitle(), !kept);
+        QCOMPARE(f.enabled(C::Save), kept);
+        QCOMPARE(m.menus().menu(MenuId::Manager)->isEnabled(), kept);
+        QCOMPARE(m.menus().menu(MenuId::Hidden)->isEnabled(), kept);
+        QCOMPARE(m.menus().action(C::VisitWebSite)->isVisible(), kept);
+        QCOMPARE(m.menus().action(C::VisitWebSiteMain)->isVisible(), kept);
+        QCOMPARE(m.browser().panelText(1) == Text(TextId::FileClosed), !kept);
     }
 
     // A failed save is never taken for success, whoever asks for it (Save, Close, Exit or the
@@ -325,44 +308,42 @@ private slots:
         QCOMPARE(f.accountsOnDisk("home/v.qx", "secret1"), 1);
     }
 
-    // Open forms come before the file, each with its own question: Esc there stops New; Yes at exit
-    // stores the form's account before the file is saved; No lets the typing go, and New then saves
-    // the open file before the new one replaces it.
+    // Open forms come before the file, each with its own question: Esc there stops New; No lets
+    // the typing go, and New then saves the open file before the new one replaces it; Yes at exit
+    // stores the form's account before the file is saved.
     void openFormsComeFirst() {
         MainRun f;
         Main& m = f.startWithOpenVault();
-        f.trigger(C::NewBank);
-        EditForm* form = m.commands().openForm(Banks);
-        QTest::keyClicks(form->Texts(Box::Description), "My bank");
-        QTest::keyClicks(form->Texts(Box::AccountName), "joe");
-        f.files.choose(f.path("new.qx"));
+        f.addUnsavedAccount("unsaved");
+        auto typeIntoNewBank = [&] {
+            f.trigger(C::NewBank);
+            EditForm* form = m.commands().openForm(Banks);
+            QTest::keyClicks(form->Texts(Box::Description), "My bank");
+            QTest::keyClicks(form->Texts(Box::AccountName), "joe");
+            return form;
+        };
+        EditForm* form = typeIntoNewBank();
+        f.files.choose(f.path("b.qx"));
         f.prompts.answerCancel();
         f.trigger(C::New);
         QCOMPARE(f.prompts.last(), Text(TextId::FormUnsavedTitle) + ": " + Text(TextId::FormUnsavedPrompt));
         QCOMPARE(m.commands().openForm(Banks), form);
         QVERIFY(!m.inputPassword());
-        f.prompts.answerYes(); // store the form's account
-        f.prompts.answerYes(); // then save the file
-        f.trigger(C::Exit);
-        QCOMPARE(f.prompts.prompts(),
-                 (QStringList{Text(TextId::FormUnsavedPrompt), Text(TextId::FormUnsavedPrompt),
-                              Text(TextId::SaveChangesPrompt)}));
-        QCOMPARE(f.quits, 1);
+        f.prompts.answerNo();
+        f.prompts.answerYes();
+        f.createThroughWindow("b.qx", "other1");
+        QVERIFY(!m.commands().openForm(Banks));
+        QCOMPARE(f.engine().CurrentFileName(), u"b.qx");
         QCOMPARE(f.accountsOnDisk("a.qx", "secret1"), 1);
 
-        MainRun g;
-        Main& n = g.startWithOpenVault();
-        g.addUnsavedAccount("unsaved");
-        g.trigger(C::NewBank);
-        QTest::keyClicks(n.commands().openForm(Banks)->Texts(Box::AccountName), "joe");
-        g.prompts.answerNo();  // the typing goes, and so does the form
-        g.prompts.answerYes(); // save a.qx
-        g.createThroughWindow("b.qx", "other1");
-        QCOMPARE(g.prompts.prompts(),
-                 (QStringList{Text(TextId::FormUnsavedPrompt), Text(TextId::SaveChangesPrompt)}));
-        QVERIFY(!n.commands().openForm(Banks));
-        QCOMPARE(g.engine().CurrentFileName(), u"b.qx");
-        QCOMPARE(g.accountsOnDisk("a.qx", "secret1"), 1);
+        typeIntoNewBank();
+        f.prompts.answerYes();
+        f.prompts.answerYes();
+        f.trigger(C::Exit);
+        const QString ask = Text(TextId::FormUnsavedPrompt), save = Text(TextId::SaveChangesPrompt);
+        QCOMPARE(f.prompts.prompts(), (QStringList{ask, ask, save, ask, save}));
+        QCOMPARE(f.quits, 1);
+        QCOMPARE(f.accountsOnDisk("b.qx", "other1"), 1);
     }
 
     void recentFiles() {
@@ -406,7 +387,7 @@ private slots:
         QCOMPARE(items[0]->text(), u"&English");
         QVERIFY(items[0]->isChecked());
         QAction* german =
-            *std::find_if(items.begin(), items.end(), [](QAction* a) { return a->data() == "German"; });
+            *std::find_if(items.begin(), items.end(), [](auto* a) { return a->data() == "German"; });
         Browser& b = m.browser();
         auto shown = [&] {
             return QStringList{m.menus().menu(MenuId::File)->title(),
@@ -423,27 +404,14 @@ private slots:
         QVERIFY(!items[0]->isChecked() && german->isChecked());
         QCOMPARE(f.prefs.LanguageUsed(), u"German");
         const TextCatalog& c = languageCatalog();
-        QCOMPARE(shown(),
-                 (QStringList{*c.captionIn("German", "Main", "menu_file"),
-                              *c.captionIn("German", "Main", "menu_open"), c.textIn("German", "32"),
-                              c.textIn("German", "14"), *c.captionIn("German", "Main", "menu_new_bank"),
-                              c.textIn("German", "717") + "1" + c.textIn("German", "718"),
-                              "\"home\"" + c.textIn("German", "21") + "joe", "&Ja"}));
+        auto text = [&](const char* id) { return c.textIn("German", id); };
+        auto caption = [&](const char* control) { return *c.captionIn("German", "Main", control); };
+        QCOMPARE(shown(), (QStringList{caption("menu_file"), caption("menu_open"), text("32"), text("14"),
+                                       caption("menu_new_bank"), text("717") + "1" + text("718"),
+                                       "\"home\"" + text("21") + "joe", "&Ja"}));
         items[0]->trigger();
         QVERIFY(items[0]->isChecked() && !german->isChecked());
         QCOMPARE(shown(), english);
-    }
-
-    void generateCommandsFillTheClipboard() {
-        MainRun f;
-        f.startWithOpenVault();
-        f.trigger(C::GeneratePassword);
-        QCOMPARE(QGuiApplication::clipboard()->text().size(), 10);
-        f.prompts.answerInput("3");
-        f.prompts.answerInput("4");
-        f.trigger(C::GenerateTrain);
-        QCOMPARE(QGuiApplication::clipboard()->text().size(), 3 * 6);
-        QCOMPARE(f.shown(), QStringList({Text(TextId::BatchIntro), Text(TextId::BatchCopied)}));
     }
 
     // The category bar fits its captions, counts included, in every language.
