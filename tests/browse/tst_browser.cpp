@@ -1,6 +1,9 @@
-// The category bar, the account list and the status bar on a real vault.
+// The category bar, the account list with its clipboard commands and column layout, and the
+// status bar on a real vault.
 
 #include "BrowserWindow.h"
+#include "Clipboard.h"
+#include "ClipboardCommands.h"
 
 namespace {
 const QString kNoFile = "Please create or open a new passwords file";
@@ -16,6 +19,21 @@ QString showing(int n, int total) {
 QString status(const QString& description, const QString& name) {
     return '"' + description + '"' + T(TextId::StatusAccountName) + name;
 }
+const QString kList = "Main.ListView_Accounts";
+QString col(int i) {
+    return kList + '.' + QString::number(i);
+}
+// The columns' logical indexes from left to right, then their widths.
+QString layout(BrowserWindow& w) {
+    QStringList order, widths;
+    for (int i = 0; i < w.header()->count(); ++i) {
+        order << QString::number(w.header()->logicalIndex(i));
+        widths << QString::number(w.header()->sectionSize(i));
+    }
+    return order.join(' ') + " | " + widths.join(' ');
+}
+const QString kSetup = "0 1 2 | 113 200 200"; // 1700 and 3000 twips
+const QString kDragged = "2 0 1 | 113 250 200";
 } // namespace
 
 class TestBrowser : public QObject {
@@ -35,13 +53,32 @@ class TestBrowser : public QObject {
         QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
                           QPoint(h->sectionViewportPosition(column) + 5, h->height() / 2));
     }
+    // One program run: a fresh main window that sets up its columns and loads the layout.
+    std::unique_ptr<BrowserWindow> start() {
+        auto run = std::make_unique<BrowserWindow>(*s_);
+        run->browser->LoadColumnLayout();
+        return run;
+    }
+    // A run in which the user dragged AccountName to the front and widened Description.
+    void saveDraggedLayout() {
+        auto run = start();
+        run->header()->moveSection(2, 0);
+        run->header()->resizeSection(1, 250);
+        run->browser->SaveColumnLayout();
+    }
+    QByteArray iniFile() {
+        QFile file(s_->iniPath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 
 private slots:
     void initTestCase() { useTestTexts(); }
     void init() {
+        languageCatalog().SelectLanguage("English");
         s_ = std::make_unique<TestServices>();
         w_ = std::make_unique<BrowserWindow>(*s_);
         w_->window.show();
+        Clipboard().put("the user's own text", Clipboard::Kind::Plain);
     }
     void cleanup() {
         w_.reset();
@@ -278,6 +315,210 @@ private slots:
         click(0);
         QCOMPARE(b().panelText(2), status("", "") + " Pwd:");
         QCOMPARE(b().CopiedPasswordDigest(), digest);
+    }
+
+    void copyNeedsASelectedRow_data() {
+        QTest::addColumn<bool>("password");
+        QTest::newRow("account name") << false;
+        QTest::newRow("password") << true;
+    }
+    void copyNeedsASelectedRow() {
+        QFETCH(bool, password);
+        QVERIFY(w().createVault());
+        ClipboardCommands c(s_->services, b());
+        const auto copy = [&] { password ? c.CopyPassword() : c.CopyAccountName(); };
+        copy(); // an empty list
+        QCOMPARE(s_->shown(), QStringList{T(TextId::SelectAccountFirst)});
+        const int first = w().add(Pins, "Door", "al", "1234");
+        w().add(Pins, "Safe", "bo", "9876");
+        b().ListAccounts(Pins);
+        w().list().clearSelection();
+        copy(); // the first row is selected for the user to repeat the command; nothing else happens
+        QCOMPARE(b().SelectedAccountID(), first);
+        QCOMPARE(b().CountSelectedAccounts(), 1);
+        QCOMPARE(s_->shown().size(), 1);
+        QCOMPARE(Clipboard().text(), "the user's own text");
+        copy();
+        QCOMPARE(Clipboard().text(), password ? "1234" : "al");
+    }
+
+    void copiesAndTheirMarks() {
+        QVERIFY(w().createVault());
+        ClipboardCommands c(s_->services, b());
+        w().add(WebSites, "Shop", "ann", " s3cret ");
+        b().ListAccounts(WebSites);
+        c.CopyAccountName();
+        QCOMPARE(Clipboard().text(), "ann");
+        QVERIFY(!Clipboard().holdsSecretHint());
+        QCOMPARE(s_->shown(),
+                 QStringList{T(TextId::AccountNameCopiedBefore) + "ann" + T(TextId::AccountNameCopiedAfter)});
+        QCOMPARE(b().CopiedPasswordTime(), -1);
+        QVERIFY(!c.holdsCopiedPassword());
+
+        s_->clock.advanceSecs(5);
+        c.CopyPassword();
+        QCOMPARE(Clipboard().text(), " s3cret ");
+        QVERIFY(Clipboard().holdsSecretHint());
+        QCOMPARE(s_->shown().last(),
+                 T(TextId::PasswordCopiedBefore) + "ann" + T(TextId::PasswordCopiedAfter));
+        const QString digest = s_->engine().DigestText(" s3cret ");
+        QCOMPARE(b().CopiedPasswordDigest(), digest);
+        QCOMPARE(b().copiedPasswordToWipe(), digest);
+        QCOMPARE(b().CopiedPasswordTime(), s_->clock.monotonicMs());
+        QVERIFY(c.holdsCopiedPassword());
+
+        // What the user copies afterwards is theirs: clearing leaves it alone.
+        Clipboard().put(" s3cret x", Clipboard::Kind::Plain);
+        c.clearCopiedPassword();
+        QCOMPARE(Clipboard().text(), " s3cret x");
+
+        // A row whose account is gone: the clipboard emptied, nothing recorded, the failure told.
+        const qint64 copiedAt = b().CopiedPasswordTime();
+        s_->clock.advanceSecs(5);
+        s_->noticesShown.clear();
+        w().listGoneAccount();
+        c.CopyAccountName();
+        QCOMPARE(Clipboard().text(), QString());
+        Clipboard().put(" s3cret ", Clipboard::Kind::Secret);
+        c.CopyPassword();
+        QCOMPARE(Clipboard().text(), QString());
+        QCOMPARE(s_->shown(), QStringList({T(TextId::AccountNameNotCopied), T(TextId::PasswordNotCopied)}));
+        QCOMPARE(b().copiedPasswordToWipe(), digest);
+        QCOMPARE(b().CopiedPasswordTime(), copiedAt);
+    }
+
+    void exportFollowsTheListedOrder() {
+        QVERIFY(w().createVault());
+        ClipboardCommands c(s_->services, b());
+        w().add(Forums, "The \"best\" forum", "zed", "p\"w");
+        w().add(Forums, "Plain", "amy", "x,y");
+        w().add(Forums, "Third", "max", "");
+        b().ListAccounts(Forums);
+        w().list().clearSelection();
+        c.ExportAccounts(); // nothing selected: nothing is selected on the user's behalf
+        QCOMPARE(s_->shown(), QStringList{T(TextId::SelectAccountFirst)});
+        QCOMPARE(b().CountSelectedAccounts(), 0);
+        QCOMPARE(Clipboard().text(), "the user's own text");
+
+        const QString zed = "\"The \"best\" forum\",\"zed\",\"p\"w\"\r\n";
+        const QString amy = "\"Plain\",\"amy\",\"x,y\"\r\n";
+        w().list().selectRow(0); // Plain
+        c.ExportAccounts();
+        QCOMPARE(Clipboard().text(), amy);
+        QCOMPARE(s_->shown().last(), T(TextId::AccountsExported));
+        QVERIFY(Clipboard().holdsSecretHint());
+
+        w().list().selectAll();
+        b().ListView_Accounts_ColumnClick(2);
+        b().ListView_Accounts_ColumnClick(2);                            // account name, descending
+        w().list().selectionModel()->select(b().listModel().index(1, 0), // max
+                                            QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        c.ExportAccounts();
+        QCOMPARE(Clipboard().text(), zed + amy);
+        QVERIFY(b().copiedPasswordToWipe().isEmpty()); // an export is not a copied password
+
+        // A selected row whose account is gone: the export ends without a word, the clipboard kept.
+        s_->noticesShown.clear();
+        w().listGoneAccount();
+        w().list().selectAll();
+        c.ExportAccounts();
+        QVERIFY(s_->shown().isEmpty());
+        QCOMPARE(Clipboard().text(), zed + amy);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void roundTripAfterDragAndResize() {
+        saveDraggedLayout();
+        auto section = [this](const QString& name, std::initializer_list<const char*> keys) {
+            QStringList values;
+            for (const char* key : keys)
+                values << s_->ini.read({}, name, QLatin1String(key));
+            return values.join(u'|');
+        };
+        QCOMPARE(section(kList, {"ColumnsCount", "ContainerName", "Name"}), u"3|Main|ListView_Accounts");
+        // Key, Text, Alignment, Position and Width (in twips) of each column.
+        const QStringList columns = {"Type|T14|0|2|1700", "Description|T16|0|0|3750",
+                                     "AccountName|T18|0|1|3000"};
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(section(col(i), {"Key", "Text", "Alignment", "Position", "Width"}), columns[i]);
+
+        // The next run shows AccountName first with the stored widths, and stores the same again.
+        const QByteArray firstSave = iniFile();
+        auto run = start();
+        QCOMPARE(layout(*run), kDragged);
+        run->browser->SaveColumnLayout();
+        QCOMPARE(iniFile(), firstSave);
+    }
+
+    // Filling, emptying and sorting the list leaves the user's layout alone.
+    void layoutSurvivesListings() {
+        saveDraggedLayout();
+        s_->ini.write({}, col(2), "Alignment", "1");
+        auto run = start();
+        QVERIFY(run->createVault());
+        run->add(Banks, "one", "a");
+        run->add(Banks, "two", "b");
+        run->browser->ListAccounts(Banks);
+        run->browser->ListAccounts(Pins);
+        run->browser->ShowAll();
+        run->browser->ListView_Accounts_ColumnClick(1);
+        run->browser->clearList();
+        run->browser->ShowAll();
+        QCOMPARE(layout(*run), kDragged);
+        const QModelIndex cell = run->browser->listModel().index(0, 2);
+        QCOMPARE(cell.data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
+                 Qt::AlignRight);
+    }
+
+    void foreignLayoutIgnored_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("applied");
+        auto row = [](const char* name, const char* key, const char* value, bool applied) {
+            QTest::newRow(name) << QString(key) << QString(value) << applied;
+        };
+        row("as saved", "", "", true);
+        row("count with trailing text", "ColumnsCount", "3 columns", true);
+        row("another count", "ColumnsCount", "4", false);
+        row("count missing, as on a first start", "ColumnsCount", "", false);
+        row("another window", "ContainerName", "Find", false);
+        row("window name in other case", "ContainerName", "main", false);
+        row("another list", "Name", "ListView_Other", false);
+    }
+
+    void foreignLayoutIgnored() {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(bool, applied);
+        saveDraggedLayout();
+        if (!key.isEmpty())
+            s_->ini.write({}, kList, key, value);
+        QCOMPARE(layout(*start()), applied ? kDragged : kSetup);
+    }
+
+    void headersFollowLanguageWidthsFromFile() {
+        saveDraggedLayout();
+        languageCatalog().SelectLanguage("Italiano");
+        auto run = start();
+        QCOMPARE(layout(*run), kDragged);
+        QCOMPARE(run->browser->listModel().headerData(0, Qt::Horizontal).toString(), "IT14");
+        QCOMPARE(run->browser->listModel().headerData(2, Qt::Horizontal).toString(), "IT18");
+    }
+
+    // Hand-edited values: widths that are no number, far too large or negative, and positions that
+    // name one column twice (not a rearrangement: the order is not applied).
+    void damagedValues() {
+        saveDraggedLayout();
+        s_->ini.write({}, col(0), "Width", "wide");
+        s_->ini.write({}, col(1), "Width", "1e30");
+        s_->ini.write({}, col(2), "Width", "-300");
+        s_->ini.write({}, col(1), "Position", "2");
+        s_->ini.write({}, col(1), "Alignment", "2 (centre)");
+        auto run = start();
+        QCOMPARE(layout(*run), "0 1 2 | 0 " + QString::number(run->header()->maximumSectionSize()) + " 0");
+        QCOMPARE(run->browser->listModel().columns()[1].alignment, 2);
+        s_->ini.write({}, col(1), "Position", "0"); // a valid order again
+        QCOMPARE(layout(*start()).left(5), "2 0 1");
     }
 };
 
