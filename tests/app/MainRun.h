@@ -38,9 +38,9 @@ inline QString baseTitle() {
 struct MainRun : TestServices {
     std::unique_ptr<Main> main;
     int quits = 0;
-    QString fileToOpen; // as named on the command line
 
-    Main& start() {
+    // Starts the program, with a file named on its command line or none.
+    Main& start(const QString& fileToOpen = {}) {
         MainPaths paths;
         paths.executablePath = dir.filePath("vantrel");
         paths.languageFile = QStringLiteral(VANTREL_LAN_FILE);

@@ -1,5 +1,5 @@
-// The main window on the real language file: start-up, the file lifecycle, recent files,
-// languages and exit.
+// The main window on the real language file: start-up and its command line, the file lifecycle,
+// recent files, languages, the inactivity lock and exit.
 
 #include "Form_about.h"
 #include "GeneratorButton.h"
@@ -7,7 +7,10 @@
 #include "RecentFiles.h"
 #include "StrengthBar.h"
 
+#include <QProcess>
 #include <QSettings>
+
+#include <sys/stat.h>
 
 namespace {
 using C = MenuCommand;
@@ -428,6 +431,147 @@ private slots:
             QApplication::processEvents();
             QTRY_COMPARE(clippedControls(m.browser().explorerBar().viewport()).join(", "), QString());
         }
+    }
+
+    // A named file is offered whatever it is, instead of the one opened last; unlocking it says
+    // what is wrong with it: a missing file, something that is not a vault (a pipe included, which
+    // must not keep us waiting), and only for a real vault, the master password.
+    void fileOnTheCommandLineIsOfferedInsteadOfTheLastOne_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("message"); // 0: none, the file opens
+        QTest::newRow("a vault") << "given.qx" << 0;
+        QTest::newRow("missing") << "nowhere.qx" << int(TextId::FileMissing);
+        QTest::newRow("a folder") << "folder.qx" << int(TextId::NotAVaultFile);
+        QTest::newRow("a pipe") << "pipe.qx" << int(TextId::NotAVaultFile);
+        QTest::newRow("a text file") << "notes.qx" << int(TextId::NotAVaultFile);
+        QTest::newRow("a vault, wrong password") << "real.qx" << int(TextId::OpenFailed);
+    }
+
+    void fileOnTheCommandLineIsOfferedInsteadOfTheLastOne() {
+        QFETCH(QString, name);
+        QFETCH(int, message);
+        MainRun f;
+        QVERIFY(f.makeVault("last.qx", "secret1") && f.makeVault("given.qx", "secret1"));
+        QVERIFY(f.makeVault("real.qx", "other password"));
+        QVERIFY(QDir(f.dir.path()).mkdir("folder.qx"));
+        QCOMPARE(::mkfifo(QFile::encodeName(f.path("pipe.qx")).constData(), 0600), 0);
+        QFile notes(f.path("notes.qx"));
+        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("shopping list\n") > 0);
+        notes.close();
+        f.prefs.setLastOpen(f.path("last.qx"));
+        f.start(f.path(name));
+        QCOMPARE(f.main->inputPassword()->QXFile(), f.path(name));
+        f.enterPassword("secret1");
+        QCOMPARE(f.prompts.prompts(), message ? QStringList{Text(TextId(message))} : QStringList());
+        QCOMPARE(f.engine().CurrentFilePath(), message ? QString() : f.path(name));
+        QCOMPARE(f.prefs.LastOpen(), f.path(message ? "last.qx" : name));
+    }
+
+    void helpAndVersionNeedNoDisplay() {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        for (const char* option : {"--version", "--help"}) {
+            QProcess program;
+            program.setProcessEnvironment(env);
+            program.start(QStringLiteral(VANTREL_PROGRAM), {QString::fromLatin1(option)});
+            QVERIFY(program.waitForFinished(30000));
+            QCOMPARE(program.exitCode(), 0);
+            const QString out = QString::fromUtf8(program.readAllStandardOutput());
+            QVERIFY2(out.contains(option[2] == 'v' ? "vantrel " + Product::version() : QString("[FILE]")),
+                     qPrintable(out));
+        }
+    }
+
+    // Warned after two idle minutes, saved and closed after the third without a question; activity
+    // over the window starts the count over; with no file it stays at zero and nothing is said.
+    void inactivityWarnsThenSavesAndCloses() {
+        MainRun f;
+        Main& m = f.startWithOpenVault();
+        m.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m));
+        QVERIFY(m.inactivity().component().isStarted());
+        f.addUnsavedAccount("unsaved");
+        f.idle(1);
+        QCOMPARE(m.inactivity().IdleCount(), 1);
+        QVERIFY(f.shown().isEmpty());
+        f.idle(1);
+        QCOMPARE(f.shown(), QStringList{Text(TextId::IdleWarning)});
+        QTest::mouseMove(&m, QPoint(100, 100)); // a move over our window is activity
+        QCOMPARE(m.inactivity().IdleCount(), 0);
+        f.idle(2);
+        QTest::keyClick(&m, Qt::Key_Shift);
+        f.idle(2);
+        QVERIFY(f.engine().IsOpen()); // never a third period in a row
+        QCOMPARE(f.shown(), QStringList(3, Text(TextId::IdleWarning)));
+        f.idle(1);
+        QCOMPARE(f.shown().last(), Text(TextId::IdleClosing));
+        QVERIFY(f.prompts.asked.isEmpty());
+        QVERIFY(!f.engine().IsOpen());
+        QCOMPARE(f.accountsOnDisk("a.qx", "secret1"), 1);
+        QCOMPARE(m.windowTitle(), baseTitle());
+        f.idle(4);
+        QCOMPARE(m.inactivity().IdleCount(), 0);
+        QCOMPARE(f.shown().size(), 4);
+    }
+
+    void formsWithTypingPostponeTheClose() {
+        MainRun f;
+        Main& m = f.startWithOpenVault();
+        m.commands().newAccountOf(Banks);
+        m.set_UndoNew();
+        m.commands().newAccountOf(Pins);
+        QVERIFY(m.commands().openForm(Pins));
+        EditForm* typed = m.commands().openForm(Banks);
+        QTest::keyClicks(typed->Texts(Box::AccountName), "joe");
+        f.idle(3);
+        QVERIFY(f.engine().IsOpen());
+        QCOMPARE(m.commands().openForm(Banks), typed);
+        QCOMPARE(typed->boxText(Box::AccountName), "joe");
+        QCOMPARE(f.shown(), QStringList(2, Text(TextId::IdleWarning)));
+        QCOMPARE(m.inactivity().IdleCount(), 2);
+        QVERIFY(f.prompts.asked.isEmpty());
+
+        // Once the typing is gone, the next period closes the file and the untouched form.
+        f.prompts.answerNo();
+        QVERIFY(typed->close());
+        f.idle(1);
+        QVERIFY(!f.engine().IsOpen());
+        QVERIFY(!m.commands().openForm(Pins));
+    }
+
+    void copiedPasswordIsWipedAfterAMinute_data() {
+        QTest::addColumn<int>("after");      // seconds from the copy to the tick
+        QTest::addColumn<bool>("otherText"); // another program copied something meanwhile
+        QTest::addColumn<bool>("newYear");   // the copy was made just before midnight of 31 December
+        QTest::addColumn<bool>("wiped");
+        QTest::newRow("30 s") << 30 << false << false << false;
+        QTest::newRow("61 s") << 61 << false << false << true;
+        QTest::newRow("another program's text") << 61 << true << false << false;
+        QTest::newRow("across the new year") << 61 << false << true << true;
+    }
+
+    void copiedPasswordIsWipedAfterAMinute() {
+        QFETCH(int, after);
+        QFETCH(bool, otherText);
+        QFETCH(bool, newYear);
+        QFETCH(bool, wiped);
+        MainRun f;
+        f.start();
+        if (newYear)
+            f.clock.set(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 30)));
+        Clipboard().put(" s3cret ", Clipboard::Kind::Secret); // as the copy command puts it
+        f.main->browser().recordCopiedPassword(f.engine().DigestText(" s3cret "), f.clock.monotonicMs());
+        if (otherText)
+            QGuiApplication::clipboard()->setText("shopping list");
+        f.idle(1, after);
+        QCOMPARE(Clipboard().text(), wiped       ? Text(TextId::ClipboardWiped)
+                                     : otherText ? "shopping list"
+                                                 : " s3cret ");
+        const QStringList told = wiped ? QStringList{Text(TextId::CopiedPasswordWiped)} : QStringList();
+        QCOMPARE(f.shown(), told);
+        f.idle(1, 30); // told once only
+        QCOMPARE(f.shown(), told);
     }
 };
 
