@@ -101,7 +101,6 @@ private slots:
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(box, Qt::Key_Backspace);
         QCOMPARE(bar->value(), 0);
-        QCOMPARE(box->toolTip(), tip(0));
         for (QLineEdit::EchoMode expected : {QLineEdit::Normal, QLineEdit::Password}) {
             mask->setFocus(Qt::TabFocusReason);
             QTest::keyClick(mask, Qt::Key_Space);
@@ -110,7 +109,6 @@ private slots:
         }
         QCOMPARE(f.ini.read({}, "Preferences", "HiddenChar"), QString()); // never stored here
         dialog->findChild<GeneratorButton*>("Command_GeneneratePassword")->click();
-        QCOMPARE(box->text().size(), 10);
         QCOMPARE(box->toolTip(), tip(80));
         mask->setFocus();
         box->setFocus(Qt::OtherFocusReason);

@@ -140,14 +140,13 @@ private slots:
         QCOMPARE(b().panelText(1), showing(2, 3));
     }
 
-    void rowKeysBeyondSixteenBits() {
+    // Selections and the row keys that name their accounts, identifiers beyond 16 bits included.
+    void selectionAndRowKeys() {
         QVERIFY(w().createVault());
         AccountRecords records(3);
         const int ids[] = {32767, 40000, 2147483647}, types[] = {Pins, ComputersLogon, Forums};
-        for (size_t i = 0; i < 3; ++i) {
-            records[i].ID = ids[i];
-            records[i].Type = types[i];
-        }
+        for (size_t i = 0; i < 3; ++i)
+            std::tie(records[i].ID, records[i].Type) = std::pair(ids[i], types[i]);
         b().Populate_ListView(records);
         QCOMPARE(b().listModel().row(1).key, "ID:40000:3");
         for (int row = 0; row < 3; ++row) {
@@ -167,10 +166,7 @@ private slots:
             QCOMPARE(b().SelectedAccountID(key), id);
             QCOMPARE(b().SelectedAccountType(key), type);
         }
-    }
 
-    void selectionCountsAndKeys() {
-        QVERIFY(w().createVault());
         const QString zed = RowKey(w().add(Serials, "a", "zed"), Serials);
         const QString amy = RowKey(w().add(Serials, "b", "amy"), Serials);
         const QString max = RowKey(w().add(Serials, "c", "max"), Serials);
@@ -226,7 +222,10 @@ private slots:
         QCOMPARE(w().column(1), QStringList({"z", "w"}));
     }
 
-    void categoryBarCounts() {
+    // The bar's items, each with its icon. Without a file they answer with the notice (only "Exit"
+    // goes on), as does the list's right button, and count nothing; with one they count the
+    // accounts of each category and list them.
+    void categoryBar() {
         ExplorerBar& bar = b().explorerBar();
         QCOMPARE(bar.itemKeys("Main"), QStringList({"New", "Edit", "Delete", "Find", "Exit"}));
         QCOMPARE(bar.itemKeys(kTypes),
@@ -235,7 +234,17 @@ private slots:
         for (const QString& group : bar.groupKeys())
             for (const QString& key : bar.itemKeys(group))
                 QVERIFY2(!bar.itemButton(group, key)->icon().isNull(), qPrintable(key));
-        b().UpdateBar(); // no file: nothing to count
+        b().setCurrentCategory(Files);
+        clickBar("Types", "Banks");
+        clickBar("Main", "New");
+        clickBar("Main", "Exit");
+        QTest::mouseClick(w().list().viewport(), Qt::RightButton, {}, QPoint(20, 20));
+        QCOMPARE(s_->shown(), QStringList({kNoFile, kNoFile, kNoFile}));
+        QCOMPARE(w().host.tasks, QStringList{"Exit"});
+        QCOMPARE(b().CurrentCategory(), int(Files));
+        QVERIFY(w().host.popups.isEmpty());
+        QCOMPARE(w().host.menuUpdates, 0);
+        b().UpdateBar();
         QCOMPARE(bar.itemCaption(kTypes, "Banks"), T(TextId::BarBanks));
 
         QVERIFY(w().createVault());
@@ -250,28 +259,12 @@ private slots:
         clickBar("Types", "MailBoxes");
         QCOMPARE(b().CurrentCategory(), int(MailBoxes));
         QCOMPARE(w().column(1), QStringList({"Home", "Work"}));
-        s_->engine().CloseFile(); // the closed file's counts go
-        b().UpdateBar();
-        QCOMPARE(bar.itemCaption(kTypes, "MailBoxes"), T(TextId::BarMailBoxes));
-    }
-
-    void clicksWithoutAFile() {
-        // Items and mouse buttons answer with the notice; only "Exit" goes on.
-        b().setCurrentCategory(Files);
-        clickBar("Types", "Banks");
-        clickBar("Main", "New");
-        clickBar("Main", "Exit");
-        QTest::mouseClick(w().list().viewport(), Qt::RightButton, {}, QPoint(20, 20));
-        QCOMPARE(s_->shown(), QStringList({kNoFile, kNoFile, kNoFile}));
-        QCOMPARE(w().host.tasks, QStringList{"Exit"});
-        QCOMPARE(b().CurrentCategory(), int(Files));
-        QVERIFY(w().host.popups.isEmpty());
-        QCOMPARE(w().host.menuUpdates, 0);
-
-        QVERIFY(w().createVault());
         clickBar("Main", "Find");
         clickBar("Main", "Delete");
         QCOMPARE(w().host.tasks, QStringList({"Exit", "Find", "Delete"}));
+        s_->engine().CloseFile(); // the closed file's counts go
+        b().UpdateBar();
+        QCOMPARE(bar.itemCaption(kTypes, "MailBoxes"), T(TextId::BarMailBoxes));
     }
 
     void clicksAndThePasswordInTheStatusBar() {
