@@ -52,6 +52,10 @@ struct MainRun : TestServices {
         main->Form_Load();
         return *main;
     }
+    bool showActive() {
+        main->show();
+        return QTest::qWaitForWindowActive(main.get());
+    }
     void trigger(MenuCommand command) { main->menus().action(command)->trigger(); }
     bool enabled(MenuCommand command) const { return main->menus().action(command)->isEnabled(); }
     // Types into the master password dialog and confirms, as a person would.

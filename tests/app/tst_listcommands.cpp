@@ -24,11 +24,6 @@ struct ListRun : MainRun {
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
                           list.visualRect(list.model()->index(0, 1)).center());
     }
-    bool startShown() {
-        startWithOpenVault();
-        main->show();
-        return QTest::qWaitForWindowActive(main.get());
-    }
 };
 
 } // namespace
@@ -39,8 +34,7 @@ private slots:
     void findDialog() {
         ListRun f;
         Main& m = f.start();
-        m.show();
-        QVERIFY(QTest::qWaitForWindowActive(&m));
+        QVERIFY(f.showActive());
         f.key(Qt::Key_F); // no file, no dialog
         QVERIFY(!m.findDialog());
 
@@ -90,8 +84,8 @@ private slots:
 
     void contextMenusFollowTheList() {
         ListRun f;
-        QVERIFY(f.startShown());
-        Main& m = *f.main;
+        Main& m = f.startWithOpenVault();
+        QVERIFY(f.showActive());
         AccountRecord site = f.put(WebSites, "Shop", "ann");
         site.WebsiteUrl = " shop.example.com/a&b ";
         QVERIFY(f.engine().PutRecord(site));
@@ -132,7 +126,8 @@ private slots:
     void menusReachTheClipboardAndExitClearsIt() {
         for (bool replaced : {false, true}) {
             ListRun f;
-            QVERIFY(f.startShown());
+            f.startWithOpenVault();
+            QVERIFY(f.showActive());
             f.put(Banks, "Bank", "joe", "pw1");
             f.clickFirstOf(Banks);
             const QString line = "\"Bank\",\"joe\",\"pw1\"\r\n";

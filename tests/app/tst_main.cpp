@@ -422,8 +422,7 @@ private slots:
             f.prefs.setLanguageUsed(language);
             f.makeVault("a.qx", "secret1");
             Main& m = f.start();
-            m.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&m));
+            QVERIFY(f.showActive());
             m.files().OpenGivenFile(f.path("a.qx")); // the counts come while the window shows
             f.enterPassword("secret1");
             QApplication::processEvents();
@@ -486,8 +485,7 @@ private slots:
     void inactivityWarnsThenSavesAndCloses() {
         MainRun f;
         Main& m = f.startWithOpenVault();
-        m.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&m));
+        QVERIFY(f.showActive());
         QVERIFY(m.inactivity().component().isStarted());
         f.addUnsavedAccount("unsaved");
         f.idle(1);
