@@ -25,8 +25,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QPointer>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 

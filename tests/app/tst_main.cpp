@@ -464,6 +464,26 @@ private slots:
         QCOMPARE(f.prefs.LastOpen(), f.path(message ? "last.qx" : name));
     }
 
+    // The key is derived on a thread of its own: meanwhile the main window takes no commands and a
+    // second Enter is not a second attempt.
+    void unlockingRunsOffTheScreensThread() {
+        MainRun f;
+        QVERIFY(f.makeVault("a.qx", "secret1"));
+        Main& m = f.start(f.path("a.qx"));
+        QPointer<InputPassword> dialog = m.inputPassword();
+        auto* box = dialog->findChild<QLineEdit*>("Text_LogIn");
+        QTest::keyClicks(box, "wrong");
+        QTest::keyClick(box, Qt::Key_Return);
+        QVERIFY(dialog->isWorking() && !m.isEnabled());
+        QVERIFY(!dialog->close()); // not while the engine works for it
+        QTest::keyClick(box, Qt::Key_Return);
+        QTRY_VERIFY(!dialog->isWorking());
+        QCOMPARE(f.prompts.prompts(), QStringList{Text(TextId::OpenFailed)}); // one attempt, one answer
+        QVERIFY(m.isEnabled());
+        f.enterPassword("secret1");
+        QVERIFY(f.engine().IsOpen());
+    }
+
     void helpAndVersionNeedNoDisplay() {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
