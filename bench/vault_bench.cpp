@@ -8,6 +8,7 @@
 //   vault_bench --dir PATH      keep the temporary vaults under PATH (default: the temp folder)
 //   vault_bench --cli PATH      time this vantrel-cli (default: the one built beside the benchmark)
 //   vault_bench --rss-child F   internal: open F in this fresh process and print the memory it took
+//   vault_bench --cli-child ... internal: time the command-line tool from this fresh process
 
 #include "AccountRecord.h"
 #include "Categories.h"
@@ -139,7 +140,9 @@ std::pair<double, double> runCli(const QString& cli, const QStringList& args, co
     return {ms, double(usage.ru_maxrss) / 1024};
 }
 
-void measureCli(const QString& cli, const QString& folder, const QString& path, int accounts) {
+// Runs in a fresh, small process: a process started from this one's memory would count this one's
+// peak as its own.
+int measureCli(const QString& cli, const QString& folder, const QString& path, int accounts) {
     const QString input = folder + QStringLiteral("/master.txt");
     QFile f(input);
     if (!f.open(QIODevice::WriteOnly) || f.write((kMasterPassword + u'\n').toUtf8()) < 0)
@@ -164,6 +167,7 @@ void measureCli(const QString& cli, const QString& folder, const QString& path, 
             showPeak = median(peaks);
     }
     report(QStringLiteral("cli_show_rss_%1_mb").arg(accounts), showPeak, 1);
+    return 0;
 }
 
 // ---- the figures --------------------------------------------------------------------------------
@@ -352,6 +356,9 @@ void benchSize(const QString& folder, int accounts, double kdfCheapestMs, QStrin
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--rss-child") == 0)
         return rssChild(QString::fromLocal8Bit(argv[2]));
+    if (argc == 6 && std::strcmp(argv[1], "--cli-child") == 0)
+        return measureCli(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                          QString::fromLocal8Bit(argv[4]), std::atoi(argv[5]));
 
     QCoreApplication app(argc, argv);
     if (sodium_init() < 0)
@@ -385,9 +392,14 @@ int main(int argc, char** argv) {
     for (int accounts : sizes)
         benchSize(dir.path(), accounts, kdfCheapest, &largest);
     measureRss(largest, sizes.back());
-    if (QFileInfo(cli).isExecutable())
-        measureCli(cli, dir.path(), largest, sizes.back());
-    else
+    if (QFileInfo(cli).isExecutable()) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--cli-child"), cli, dir.path(), largest, QString::number(sizes.back())});
+        if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+            fail("the command-line measurements failed");
+    } else
         std::fprintf(stderr, "vault_bench: no command-line tool at %s; its figures are left out\n",
                      qPrintable(cli));
     return 0;
