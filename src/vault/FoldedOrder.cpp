@@ -51,8 +51,9 @@ void FoldedOrder::addUtf8(const quint8* utf8, size_t bytes) {
 
 std::vector<quint32> FoldedOrder::order(bool descending) const {
     // Eight folded units at a time, the first in the highest bits and 0 past the end, make two
-    // integers that order most keys on their own: a stable radix sort on the first eight, sixteen
-    // bits a pass, then each run of keys equal that far sorted on the next eight, and so on.
+    // integers that order most keys on their own: a stable sort on the first eight (a radix sort,
+    // sixteen bits a pass, for many keys), then each run of keys equal that far sorted on the next
+    // eight, and so on.
     struct Entry {
         quint64 high;
         quint64 low;
@@ -68,13 +69,20 @@ std::vector<quint32> FoldedOrder::order(bool descending) const {
         e.high = prefix[0] ^ flip;
         e.low = prefix[1] ^ flip;
     };
-    std::vector<Entry> entries(n), spare(n);
+    // A radix pass costs a table of 65,536 counts: below a few thousand keys comparing is cheaper.
+    const int passes = n < 4096 ? 0 : 8;
+    std::vector<Entry> entries(n), spare(passes ? n : 0);
     for (size_t i = 0; i < n; ++i) {
         entries[i].position = quint32(i);
         setPrefix(entries[i], 0);
     }
-    std::vector<quint32> counts(1 << 16);
-    for (int pass = 0; pass < 8; ++pass) {
+    auto byPrefix = [](const Entry& a, const Entry& b) {
+        return a.high != b.high ? a.high < b.high : a.low < b.low;
+    };
+    if (passes == 0)
+        std::stable_sort(entries.begin(), entries.end(), byPrefix);
+    std::vector<quint32> counts(passes ? 1 << 16 : 0);
+    for (int pass = 0; pass < passes; ++pass) {
         auto digit = [pass](const Entry& e) {
             return size_t(((pass < 4 ? e.low : e.high) >> (16 * (pass % 4))) & 0xFFFF);
         };
@@ -91,9 +99,6 @@ std::vector<quint32> FoldedOrder::order(bool descending) const {
         entries.swap(spare);
     }
     auto samePrefix = [](const Entry& a, const Entry& b) { return a.high == b.high && a.low == b.low; };
-    auto byPrefix = [](const Entry& a, const Entry& b) {
-        return a.high != b.high ? a.high < b.high : a.low < b.low;
-    };
     struct Run {
         size_t from, to, depth; // entries[from, to) agree on their first `depth` units
     };

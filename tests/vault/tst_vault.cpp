@@ -1,6 +1,7 @@
 #include "AccountRecord.h"
 #include "Categories.h"
 #include "FileVaultEngine.h"
+#include "FoldedOrder.h"
 #include "ProcessHardening.h"
 #include "VaultFile.h"
 #include "VaultFormat.h"
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <numeric>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -96,12 +98,38 @@ private:
 
 // A text of pieces that fold every way a search or sort must get right: ASCII, the Kelvin sign and
 // the long s (which fold to k and s), Latin, the sharp s and its capital, Greek sigmas, Cyrillic,
-// CJK, Deseret letters outside the Basic Multilingual Plane with a case of their own, an emoji.
+// CJK, Deseret letters outside the Basic Multilingual Plane with a case of their own, an emoji,
+// and U+0000, which sorts after the end of a text.
 QString generatedText(QRandomGenerator& rng, int pieces) {
-    static const QStringList kPieces = {"a",      "A",  "k",          "K",  "s",  "S",      "\u212A",
-                                        "\u017F", "qu", "Za",         "ka", "sk", "é",      "É",
-                                        "ß",      "ẞ",  "σ",          "ς",  "Σ",  "д",      "Д",
-                                        "日本",   "😀",  "\U00010400", " ",  "7",  "Zürich", "\U00010428"};
+    static const QStringList kPieces = {"a",
+                                        "A",
+                                        "k",
+                                        "K",
+                                        "s",
+                                        "S",
+                                        "\u212A",
+                                        "\u017F",
+                                        "qu",
+                                        "Za",
+                                        "ka",
+                                        "sk",
+                                        "é",
+                                        "É",
+                                        "ß",
+                                        "ẞ",
+                                        "σ",
+                                        "ς",
+                                        "Σ",
+                                        "д",
+                                        "Д",
+                                        "日本",
+                                        "😀",
+                                        "\U00010400",
+                                        " ",
+                                        "7",
+                                        "Zürich",
+                                        "\U00010428",
+                                        QString(1, QChar(0))};
     QString text;
     for (int i = int(rng.bounded(pieces + 1)); i > 0; --i)
         text += kPieces[rng.bounded(kPieces.size())];
@@ -342,6 +370,21 @@ private slots:
             return a.Description.compare(b.Description, Qt::CaseInsensitive) < 0;
         });
         QVERIFY(byHand == all);
+        // The same order on enough texts to be sorted by radix, either way round (as the list's
+        // header clicks sort), equal texts keeping their places.
+        QStringList texts;
+        FoldedOrder folded;
+        for (int i = 0; i < 6000; ++i)
+            folded.add(texts.emplaceBack(generatedText(rng, 5)));
+        for (const bool descending : {false, true}) {
+            std::vector<quint32> expected(size_t(texts.size()));
+            std::iota(expected.begin(), expected.end(), 0);
+            std::stable_sort(expected.begin(), expected.end(), [&](quint32 a, quint32 b) {
+                const int c = texts[a].compare(texts[b], Qt::CaseInsensitive);
+                return descending ? c > 0 : c < 0;
+            });
+            QVERIFY(folded.order(descending) == expected);
+        }
 
         // Pieces of stored texts, secret ones too, in random case, some cutting a surrogate pair
         // in two, and texts made up anew.
