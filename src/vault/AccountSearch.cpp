@@ -113,18 +113,6 @@ bool AccountSearch::matchesAt(const quint8* at, const quint8* textStart, const q
     return true;
 }
 
-bool AccountSearch::matchesText(StoredText text) const {
-    if (!scan_)
-        return matchesConverted(text);
-    const quint8* end = text.data + text.size;
-    for (const quint8* p = text.data; p + 1 < end; ++p) {
-        if ((p[0] | pairCase_[0]) == pairBytes_[0] && (p[1] | pairCase_[1]) == pairBytes_[1] &&
-            matchesAt(p, text.data, end))
-            return true;
-    }
-    return false;
-}
-
 bool AccountSearch::matches(const StoredAccount& a) const {
     if (!scan_) {
         bool hit = false;

@@ -21,8 +21,6 @@ public:
     ~AccountSearch(); // the conversion buffer is wiped
 
     bool matches(const StoredAccount& a) const;
-    // One stored text, secret or not.
-    bool matchesText(StoredText text) const;
 
 private:
     bool matchesAt(const quint8* at, const quint8* textStart, const quint8* textEnd) const;

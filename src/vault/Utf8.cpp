@@ -11,7 +11,8 @@ bool valid(const quint8* p, size_t n) {
             std::memcpy(&word, p, sizeof word);
             word &= 0x8080808080808080ull;
             if (word) {
-                p += __builtin_ctzll(word) / 8;
+                if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN)
+                    p += __builtin_ctzll(word) / 8; // straight to the first byte that is not ASCII
                 break;
             }
             p += 8;
