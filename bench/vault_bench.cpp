@@ -6,7 +6,9 @@
 //   vault_bench                 every size
 //   vault_bench --quick         1,000 and 10,000 only
 //   vault_bench --dir PATH      keep the temporary vaults under PATH (default: the temp folder)
+//   vault_bench --cli PATH      time this vantrel-cli (default: the one built beside the benchmark)
 //   vault_bench --rss-child F   internal: open F in this fresh process and print the memory it took
+//   vault_bench --cli-child ... internal: time the command-line tool from this fresh process
 
 #include "AccountRecord.h"
 #include "Categories.h"
@@ -14,7 +16,8 @@
 #include "PayloadCodec.h"
 #include "VaultFormat.h"
 
-#include "BenchRandom.h"
+#include "BenchAccounts.h"
+#include "BenchCommon.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -34,14 +37,15 @@
 #include <cstring>
 #include <vector>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-const QString kMasterPassword = QStringLiteral("bench master password");
-// The rare word planted in the notes of every hundredth account; the search uses other case.
-const QString kRareWord = QStringLiteral("quetzalcoatl");
-const QString kRareQuery = QStringLiteral("QuetZal");
+using namespace BenchAccounts;
 
 [[noreturn]] void fail(const char* what) {
     std::fprintf(stderr, "vault_bench: %s\n", what);
@@ -50,203 +54,12 @@ const QString kRareQuery = QStringLiteral("QuetZal");
 
 // ---- timing -------------------------------------------------------------------------------------
 
-using Clock = std::chrono::steady_clock;
-
-template <typename F> double timeMs(F&& f) {
-    const auto start = Clock::now();
-    f();
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
+using namespace BenchCommon;
 
 void report(const QString& name, double value, int decimals = 3) {
     std::printf("%s %.*f\n", qPrintable(name), decimals, value);
     std::fflush(stdout);
 }
-
-// ---- realistic accounts -------------------------------------------------------------------------
-
-const char* const kWords[] = {
-    "amber",   "anchor",  "apple",   "arrow",   "autumn",   "badger", "banner",   "basket",  "beacon",
-    "birch",   "blossom", "bramble", "breeze",  "bridge",   "bronze", "cabin",    "candle",  "canyon",
-    "castle",  "cedar",   "chapel",  "cherry",  "cinder",   "clover", "cobalt",   "comet",   "copper",
-    "coral",   "cottage", "crystal", "dahlia",  "delta",    "desert", "dragon",   "ember",   "falcon",
-    "fennel",  "fern",    "fjord",   "forest",  "fountain", "garden", "garnet",   "glacier", "granite",
-    "harbor",  "hazel",   "heron",   "hollow",  "island",   "ivory",  "jasmine",  "juniper", "kettle",
-    "lantern", "lemon",   "linen",   "maple",   "marble",   "meadow", "mirror",   "nectar",  "nutmeg",
-    "oasis",   "orchard", "otter",   "pebble",  "pepper",   "pine",   "prairie",  "quartz",  "quill",
-    "raven",   "ribbon",  "river",   "saffron", "silver",   "spruce", "summit",   "thistle", "timber",
-    "tulip",   "valley",  "velvet",  "walnut",  "willow",   "winter", "zephyr",   "café",    "naïve",
-    "Zürich",  "Ærø",     "Łódź",    "smörgås", "crème",    "façade", "jalapeño", "über",    "señor",
-};
-const char* const kFirstNames[] = {"Anna",   "Bruno", "Chiara",  "David",  "Elena", "Fabio",
-                                   "Giulia", "Hans",  "Ingrid",  "José",   "Karin", "Luca",
-                                   "Marta",  "Nils",  "Olga",    "Paolo",  "Renée", "Sven",
-                                   "Teresa", "Ugo",   "Valérie", "Walter", "Yusuf", "Zoë"};
-const char* const kLastNames[] = {"Rossi",   "Müller",  "Schmidt",  "Bianchi",  "Dupont", "García",
-                                  "Novak",   "Larsen",  "Kowalski", "Ferrari",  "Moreau", "Jensen",
-                                  "Silva",   "Horvath", "Nowak",    "Esposito", "Weber",  "Lindqvist",
-                                  "Bernard", "Costa",   "Øster"};
-const char* const kDomains[] = {"example.com",    "mail.example.org",  "posteo.example", "corp.example.net",
-                                "web.example.de", "libero.example.it", "home.example"};
-const char* const kTlds[] = {"com", "org", "net", "de", "it", "fr", "io", "eu"};
-
-QString capitalised(const QString& s) {
-    return s.left(1).toUpper() + s.mid(1);
-}
-
-QString words(Rng& rng, int count) {
-    QStringList parts;
-    for (int i = 0; i < count; ++i)
-        parts << rng.pick(kWords);
-    return parts.join(u' ');
-}
-
-QString digits(Rng& rng, int count) {
-    QString s(count, Qt::Uninitialized);
-    for (int i = 0; i < count; ++i)
-        s[i] = QChar(u'0' + rng.below(10));
-    return s;
-}
-
-QString fromAlphabet(Rng& rng, const char* alphabet, int count) {
-    const int n = int(std::strlen(alphabet));
-    QString s(count, Qt::Uninitialized);
-    for (int i = 0; i < count; ++i)
-        s[i] = QChar::fromLatin1(alphabet[rng.below(n)]);
-    return s;
-}
-
-QString password(Rng& rng) {
-    return fromAlphabet(rng, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789!#$%&*+-?@_",
-                        12 + rng.below(9));
-}
-
-QString hostName(Rng& rng, const char* prefix) {
-    return QString::fromLatin1(prefix) + u'.' + rng.pick(kWords) + rng.pick(kWords) + u'.' + rng.pick(kTlds);
-}
-
-QString email(Rng& rng, const QString& first, const QString& last) {
-    return (first + u'.' + last).toLower() + QString::number(rng.below(100)) + u'@' + rng.pick(kDomains);
-}
-
-QString ipAddress(Rng& rng) {
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(10 + rng.below(200))
-        .arg(rng.below(256))
-        .arg(rng.below(256))
-        .arg(1 + rng.below(254));
-}
-
-// A plausible value for a category's own field, chosen by what the field's name says it holds.
-QString categoryValue(Rng& rng, const QString& field, const QString& first, const QString& last) {
-    auto has = [&](const char* part) { return field.contains(QLatin1StringView(part)); };
-    if (has("Url") || has("WebSite"))
-        return QStringLiteral("https://www.") + rng.pick(kWords) + u'-' + rng.pick(kWords) + u'.' +
-               rng.pick(kTlds) + u'/' + rng.pick(kWords);
-    if (has("Email"))
-        return email(rng, first, last);
-    if (has("Ip") || has("Dns"))
-        return ipAddress(rng);
-    if (has("Pop3"))
-        return hostName(rng, "pop");
-    if (has("Smtp"))
-        return hostName(rng, "smtp");
-    if (has("Server") || has("News") || has("Proxy"))
-        return hostName(rng, "srv");
-    if (has("Port"))
-        return QString::number(1024 + rng.below(60000));
-    if (has("Password"))
-        return password(rng);
-    if (field == u"CardPin")
-        return digits(rng, 4 + rng.below(3));
-    if (has("Number") || has("IdCode"))
-        return digits(rng, 8 + rng.below(12));
-    if (has("Expiration"))
-        return QStringLiteral("%1/%2").arg(1 + rng.below(12), 2, 10, QChar(u'0')).arg(25 + rng.below(10));
-    if (has("Path") || has("FullName"))
-        return QStringLiteral("/home/") + first.toLower() + u'/' + rng.pick(kWords) + u'/' +
-               rng.pick(kWords) + QStringLiteral(".kdbx");
-    if (has("Version"))
-        return QStringLiteral("%1.%2.%3").arg(rng.below(20)).arg(rng.below(30)).arg(rng.below(200));
-    if (has("Owner") || has("Username") || has("Alias"))
-        return first + u' ' + last;
-    return capitalised(words(rng, 1 + rng.below(3)));
-}
-
-// Each category's own fields; an account fills these besides the common ones.
-const QStringList& categoryFields(int category) {
-    static const std::vector<QStringList> table = {
-        {"WebsiteName", "WebsiteUrl"},
-        {"ProviderName", "PhoneNumber", "ConnectionType", "DnsPrimary", "DnsSecondary", "Parameters",
-         "DialupPop3", "DialupSmtp", "News", "Proxy", "Port", "IpConfiguration"},
-        {"FileShortName", "FileFullName"},
-        {"ComputerName", "ComputerIp", "ComputerPath", "Domain"},
-        {"MailboxName", "WebEmail", "MailboxPop3", "MailboxSmtp", "OutgoingUsername", "OutgoingPassword"},
-        {"PinWhat"},
-        {"SoftwareName", "SoftwareVersion"},
-        {"MessengerType", "MessengerServer", "AccountAlias"},
-        {"ServiceWhat"},
-        {"MiscWhat"},
-        {"BankName", "BankWebSite", "BankLocation", "BankIdCode", "BankAccountNumber"},
-        {"CardBankName", "CardBankWebSite", "CardBankLocation", "CardBankIdCode", "CardAccountNumber",
-         "CardCompanyOwner", "CardNumber", "CardExpiration", "CardOwner", "CardPin"},
-        {"ForumName", "ForumUrl"},
-    };
-    return table[size_t(category)];
-}
-
-void setField(AccountRecord& r, const QString& name, const QString& value) {
-    const int index = accountFieldIndex(name);
-    if (index < 0 || accountFields()[size_t(index)].kind != FieldKind::String)
-        fail("the benchmark names a field the record does not have");
-    r.*accountFields()[size_t(index)].text = value;
-}
-
-// Account number i of a vault: every common field filled, plus its category's fields.
-AccountRecord makeAccount(Rng& rng, int i) {
-    AccountRecord r;
-    r.Type = i % CategoryCountTotal;
-    const QString first = rng.pick(kFirstNames), last = rng.pick(kLastNames);
-    r.Description = capitalised(rng.pick(kWords)) + u' ' + capitalised(rng.pick(kWords));
-    if (rng.below(3) == 0)
-        r.Description += u' ' + QString::number(rng.below(1000));
-    r.AccountName = (first + u'.' + last).toLower() + QString::number(rng.below(1000));
-    r.Password = password(rng);
-    r.ExpirationPwd = rng.below(4) == 0 ? 45000.0 + rng.below(3000) : NoDate;
-    r.RemindPhrase = QStringLiteral("Name of my first ") + rng.pick(kWords) + QStringLiteral(" in ") +
-                     capitalised(rng.pick(kWords)) + u'?';
-    r.RemindAnswer = capitalised(rng.pick(kWords));
-    r.Email = email(rng, first, last);
-    r.PublicKey = QStringLiteral("ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAI") +
-                  fromAlphabet(rng, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/", 43);
-    r.PrivateKey = fromAlphabet(rng, "0123456789abcdef", 64);
-    r.KeyNotes = QStringLiteral("Key for ") + words(rng, 2 + rng.below(3));
-    r.FirstName = first;
-    r.LastName = last;
-    r.OwnerEmail = email(rng, first, last);
-    QString notes = capitalised(rng.pick(kWords));
-    const bool plant = i % 100 == 42;
-    while (notes.size() < 95) {
-        notes += u' ' + rng.pick(kWords);
-        if (plant && notes.size() > 40 && !notes.contains(kRareWord))
-            notes += u' ' + kRareWord;
-    }
-    r.Notes = notes + u'.';
-    for (const QString& field : categoryFields(r.Type))
-        setField(r, field, categoryValue(rng, field, first, last));
-    r.MyAccount = rng.below(5) == 0;
-    return r;
-}
-
-int plantedCount(int accounts) {
-    return (accounts + 57) / 100;
-} // i % 100 == 42 for i < accounts
 
 // ---- memory -------------------------------------------------------------------------------------
 
@@ -294,9 +107,70 @@ void measureRss(const QString& path, int accounts) {
     report(QStringLiteral("rss_peak_open_%1_mb").arg(accounts), median(peak), 1);
 }
 
-// ---- the figures --------------------------------------------------------------------------------
-
 constexpr int kRuns = 5;
+
+// ---- the command-line tool, whole processes -----------------------------------------------------
+
+// One run of the tool from its start to its end, its output to /dev/null and its standard input
+// from the file (the master password); the time in milliseconds and the peak resident memory in MiB.
+std::pair<double, double> runCli(const QString& cli, const QStringList& args, const QString& input) {
+    std::vector<QByteArray> bytes{QFile::encodeName(cli)};
+    for (const QString& a : args)
+        bytes.push_back(a.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 0, QFile::encodeName(input).constData(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    int status = 0;
+    struct rusage usage {};
+    const double ms = timeMs([&] {
+        if (posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ) != 0 ||
+            ::wait4(pid, &status, 0, &usage) != pid)
+            fail("the command-line tool did not run");
+    });
+    posix_spawn_file_actions_destroy(&files);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        fail("the command-line tool failed");
+    return {ms, double(usage.ru_maxrss) / 1024};
+}
+
+// Runs in a fresh, small process: a process started from this one's memory would count this one's
+// peak as its own.
+int measureCli(const QString& cli, const QString& folder, const QString& path, int accounts) {
+    const QString input = folder + QStringLiteral("/master.txt");
+    QFile f(input);
+    if (!f.open(QIODevice::WriteOnly) || f.write((kMasterPassword + u'\n').toUtf8()) < 0)
+        fail("cannot write the master password file");
+    f.close();
+    const QString n = QString::number(accounts);
+    const std::pair<const char*, QStringList> commands[] = {
+        {"cli_show_", {QStringLiteral("show"), path, QString::number(accounts / 2)}},
+        {"cli_find_", {QStringLiteral("find"), path, kRareQuery}},
+        {"cli_ls_", {QStringLiteral("ls"), path}},
+    };
+    double showPeak = 0;
+    for (const auto& [name, args] : commands) {
+        std::vector<double> times, peaks;
+        for (int run = 0; run < kRuns; ++run) {
+            const auto [ms, peakMb] = runCli(cli, args, input);
+            times.push_back(ms);
+            peaks.push_back(peakMb);
+        }
+        report(QLatin1StringView(name) + n, median(times));
+        if (args.first() == u"show")
+            showPeak = median(peaks);
+    }
+    report(QStringLiteral("cli_show_rss_%1_mb").arg(accounts), showPeak, 1);
+    return 0;
+}
+
+// ---- the figures --------------------------------------------------------------------------------
 
 // Makes glibc merge the small blocks freed so far now rather than inside the next timed
 // operation: a request too big for its caches takes that path. Called through a volatile
@@ -318,32 +192,6 @@ double kdfMs(KdfLimits limits, int runs) {
             if (crypto_pwhash(key, sizeof key, utf8.constData(), quint64(utf8.size()), salt, limits.opsLimit,
                               size_t(limits.memLimit), crypto_pwhash_ALG_ARGON2ID13) != 0)
                 fail("key derivation failed");
-        }));
-    }
-    return median(times);
-}
-
-// The floor for opening: authenticated decryption of as many bytes as the payload, into a
-// buffer that is already mapped.
-double rawDecryptMs(qint64 payloadBytes) {
-    unsigned char key[crypto_aead_xchacha20poly1305_ietf_KEYBYTES];
-    unsigned char nonce[crypto_aead_xchacha20poly1305_ietf_NPUBBYTES];
-    crypto_aead_xchacha20poly1305_ietf_keygen(key);
-    randombytes_buf(nonce, sizeof nonce);
-    const size_t bytes = size_t(payloadBytes);
-    std::vector<unsigned char> plain(bytes);
-    std::vector<unsigned char> sealed(bytes + crypto_aead_xchacha20poly1305_ietf_ABYTES);
-    randombytes_buf(plain.data(), plain.size());
-    unsigned long long sealedBytes = 0;
-    crypto_aead_xchacha20poly1305_ietf_encrypt(sealed.data(), &sealedBytes, plain.data(), plain.size(),
-                                               nullptr, 0, nullptr, nonce, key);
-    std::vector<double> times;
-    for (int run = 0; run < kRuns; ++run) {
-        times.push_back(timeMs([&] {
-            unsigned long long plainBytes = 0;
-            if (crypto_aead_xchacha20poly1305_ietf_decrypt(plain.data(), &plainBytes, nullptr, sealed.data(),
-                                                           sealedBytes, nullptr, 0, nonce, key) != 0)
-                fail("raw decryption failed");
         }));
     }
     return median(times);
@@ -416,6 +264,13 @@ void benchSize(const QString& folder, int accounts, double kdfCheapestMs, QStrin
             fail("the engine refused an account");
     }
 
+    // The first saves of a run also have the file system take its pages and blocks from memory
+    // and disk not yet used (on a virtual machine, memory the host has yet to hand over), which
+    // the raw write it is compared with never pays: those are not timed.
+    for (int warm = 0; warm < 3; ++warm) {
+        if (!engine.SaveFile())
+            fail("save failed");
+    }
     std::vector<double> save;
     for (int run = 0; run < kRuns; ++run) {
         save.push_back(timeMs([&] {
@@ -431,7 +286,7 @@ void benchSize(const QString& folder, int accounts, double kdfCheapestMs, QStrin
     // and dropping a listing are timed apart, each with the heap settled afterwards: glibc
     // merges freed small blocks lazily at the next large allocation, which would otherwise
     // charge one operation for the previous one's garbage.
-    std::vector<double> close, open, listFirst, listAgain, release, find, inUse;
+    std::vector<double> close, open, listFirst, listAgain, release, find, inUse, rowsFirst, rowsAgain;
     for (int run = 0; run < kRuns; ++run) {
         close.push_back(timeMs([&] {
             engine.CloseFile();
@@ -467,6 +322,20 @@ void benchSize(const QString& folder, int accounts, double kdfCheapestMs, QStrin
             if (used)
                 fail("PasswordInUse found a password nobody has");
         }
+        // The list's rows, first on a file just opened (so with the sort into display order), as
+        // the list and the command line get them.
+        engine.CloseFile();
+        if (!engine.OpenFile(path, kMasterPassword))
+            fail("open failed");
+        settleHeap();
+        AccountRows rows;
+        rowsFirst.push_back(timeMs([&] { engine.ListRows(rows, AllCategories); }));
+        if (rows.size() != accounts)
+            fail("ListRows missed accounts");
+        rows.clear();
+        settleHeap();
+        rowsAgain.push_back(timeMs([&] { engine.ListRows(rows, AllCategories); }));
+        rows.clear();
     }
     // Opening includes one key derivation at the cheapest limits; it is measured on its own
     // (kdf_cheapest) and taken off, leaving read, decryption and decoding.
@@ -476,10 +345,12 @@ void benchSize(const QString& folder, int accounts, double kdfCheapestMs, QStrin
     report(QStringLiteral("getrecords_all_") + n, median(listFirst));
     report(QStringLiteral("getrecords_all_cached_") + n, median(listAgain));
     report(QStringLiteral("release_all_") + n, median(release));
+    report(QStringLiteral("listrows_all_") + n, median(rowsFirst));
+    report(QStringLiteral("listrows_all_cached_") + n, median(rowsAgain));
     report(QStringLiteral("find_") + n, median(find));
     report(QStringLiteral("inuse_") + n, median(inUse));
     report(QStringLiteral("raw_decrypt_") + n,
-           rawDecryptMs(fileBytes - VaultFormat::HeaderBytes - VaultFormat::TagBytes));
+           rawDecryptMs(fileBytes - VaultFormat::HeaderBytes - VaultFormat::TagBytes, kRuns));
     report(QStringLiteral("raw_write_") + n, rawWriteMs(folder, fileBytes));
     benchCodec(path, n);
     engine.CloseFile();
@@ -492,20 +363,26 @@ void benchSize(const QString& folder, int accounts, double kdfCheapestMs, QStrin
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--rss-child") == 0)
         return rssChild(QString::fromLocal8Bit(argv[2]));
+    if (argc == 6 && std::strcmp(argv[1], "--cli-child") == 0)
+        return measureCli(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                          QString::fromLocal8Bit(argv[4]), std::atoi(argv[5]));
 
     QCoreApplication app(argc, argv);
     if (sodium_init() < 0)
         fail("libsodium did not start");
     bool quick = false;
     QString base;
+    QString cli = QCoreApplication::applicationDirPath() + QStringLiteral("/../src/cli/vantrel-cli");
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
         if (args[i] == u"--quick")
             quick = true;
         else if (args[i] == u"--dir" && i + 1 < args.size())
             base = args[++i];
+        else if (args[i] == u"--cli" && i + 1 < args.size())
+            cli = args[++i];
         else
-            fail("usage: vault_bench [--quick] [--dir PATH]");
+            fail("usage: vault_bench [--quick] [--dir PATH] [--cli PATH]");
     }
     QTemporaryDir dir(base.isEmpty() ? QString() : base + QStringLiteral("/vault_bench-XXXXXX"));
     if (!dir.isValid())
@@ -522,5 +399,15 @@ int main(int argc, char** argv) {
     for (int accounts : sizes)
         benchSize(dir.path(), accounts, kdfCheapest, &largest);
     measureRss(largest, sizes.back());
+    if (QFileInfo(cli).isExecutable()) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--cli-child"), cli, dir.path(), largest, QString::number(sizes.back())});
+        if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+            fail("the command-line measurements failed");
+    } else
+        std::fprintf(stderr, "vault_bench: no command-line tool at %s; its figures are left out\n",
+                     qPrintable(cli));
     return 0;
 }

@@ -12,6 +12,8 @@
 #include "Categories.h"
 #include "FileVaultEngine.h"
 #include "PayloadCodec.h"
+#include "TextMatcher.h"
+#include "Utf8.h"
 #include "VaultFormat.h"
 
 #include <QByteArray>
@@ -58,23 +60,6 @@ bool sameBits(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-bool sameAccount(const StoredAccount& a, const StoredAccount& b) {
-    // Dates compare by bits: a NaN read from a file must come back as the same NaN.
-    return a.id == b.id && a.type == b.type && sameBits(a.expirationPwd, b.expirationPwd) &&
-           sameBits(a.recordDate, b.recordDate) && a.reserved == b.reserved && a.myAccount == b.myAccount &&
-           a.fieldCount == b.fieldCount && a.packed == b.packed;
-}
-
-bool sameContents(const VaultContents& a, const VaultContents& b) {
-    if (a.nextId != b.nextId || a.accounts.size() != b.accounts.size())
-        return false;
-    for (size_t i = 0; i < a.accounts.size(); ++i) {
-        if (!sameAccount(a.accounts[i], b.accounts[i]))
-            return false;
-    }
-    return true;
-}
-
 // AccountRecord's == says NaN differs from itself, and a file may hold NaN dates.
 bool sameRecord(const AccountRecord& a, const AccountRecord& b) {
     for (const AccountField& f : accountFields()) {
@@ -85,6 +70,19 @@ bool sameRecord(const AccountRecord& a, const AccountRecord& b) {
            sameBits(a.RecordDate, b.RecordDate) && a.Reserved == b.Reserved && a.MyAccount == b.MyAccount;
 }
 
+bool sameContents(const VaultContents& a, const VaultContents& b) {
+    if (a.nextId != b.nextId || a.accounts.size() != b.accounts.size())
+        return false;
+    for (size_t i = 0; i < a.accounts.size(); ++i) {
+        AccountRecord x, y;
+        unpack(a.accounts[i], x);
+        unpack(b.accounts[i], y);
+        if (!sameRecord(x, y))
+            return false;
+    }
+    return true;
+}
+
 // What every accepted payload must satisfy, whatever bytes it came from.
 void checkContents(const VaultContents& c) {
     const int stringFields = int(accountStringFields().size());
@@ -93,19 +91,20 @@ void checkContents(const VaultContents& c) {
         check(a.id > lastId && quint32(a.id) < c.nextId, "identifiers not ascending or not below nextId");
         check(isCategoryCode(a.type), "accepted an unknown category");
         lastId = a.id;
-        const QChar* p = a.packed.constData();
-        qsizetype text = 3 * qsizetype(a.fieldCount);
-        check(a.packed.size() >= text, "packed account shorter than its field table");
+        AccountRecord r;
+        unpack(a, r);
+        check(r.ID == a.id && r.Type == a.type, "the index and the item disagree");
         int lastField = -1;
-        for (int i = 0; i < a.fieldCount; ++i) {
-            const int number = p[3 * i].unicode();
-            const qsizetype len = (qsizetype(p[3 * i + 1].unicode()) << 16) | p[3 * i + 2].unicode();
+        forEachField(a, [&](int number, StoredText text) {
             check(number > lastField && number < stringFields, "field numbers not ascending or out of range");
-            check(len > 0, "an empty text was kept");
             lastField = number;
-            text += len;
-        }
-        check(text == a.packed.size(), "packed texts do not add up to the packed length");
+            // Checked at open, so converting loses nothing and reads nothing past the text.
+            check(Utf8::valid(text.data, text.size), "accepted a text that is not UTF-8");
+            check(text.toString().toUtf8() == QByteArrayView(text.data, text.size),
+                  "a text did not convert whole");
+            check(fieldOf(a, number).data == text.data, "fieldOf finds another text");
+            return true;
+        });
     }
 }
 
@@ -133,11 +132,33 @@ void exerciseOpenEngine(FileVaultEngine& engine, const uint8_t* data, size_t siz
             check(engine.PasswordInUse(all[i].Password, owner, 0), "an account's own password is not in use");
     }
 
-    // Search for a few bytes of the input itself, so hits and near misses both happen.
+    // The list's rows are what the full records show.
+    AccountRows rows;
+    check(engine.ListRows(rows, AllCategories) == count, "ListRows lost accounts");
+    for (int i = 0; i < rows.size(); ++i)
+        check(rows.id(i) == all[size_t(i)].ID && rows.description(i) == all[size_t(i)].Description &&
+                  rows.accountName(i) == all[size_t(i)].AccountName,
+              "ListRows differs from GetRecords");
+
+    // Search for a few bytes of the input itself, so hits and near misses both happen; what is
+    // found is what the UTF-16 matcher finds in the full records.
     const QString needle =
         QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(std::min<size_t>(size, 3)));
-    AccountRecords found;
-    check(engine.FindRecords(needle, found) <= count, "FindRecords found more accounts than exist");
+    const TextMatcher reference(needle);
+    QList<int> expected, found;
+    for (const AccountRecord& r : all) {
+        bool hit = needle.isEmpty();
+        for (const AccountField& f : accountFields())
+            hit = hit || (f.kind == FieldKind::String && !f.secret && reference.matches(r.*f.text));
+        if (hit)
+            expected << r.ID;
+    }
+    AccountRecords records;
+    engine.FindRecords(needle, records);
+    for (const AccountRecord& r : records)
+        found << r.ID;
+    check(found == expected, "FindRecords differs from the UTF-16 matcher");
+    check(engine.FindRows(needle, rows) == int(expected.size()), "FindRows differs from FindRecords");
     QString owner;
     engine.PasswordInUse(needle, owner, 0);
 }
@@ -172,7 +193,8 @@ struct Fixture {
     }
 
     // A valid vault file around the payload, sealed with the fuzz password's key. Put together
-    // here rather than with VaultFormat::seal, so a slip in the header code shows up as a disagreement.
+    // here rather than with VaultFormat::sealInPlace, so a slip in the header code shows up as a
+    // disagreement.
     QByteArray seal(const uint8_t* payload, size_t size) const {
         using namespace VaultFormat;
         QByteArray file(HeaderBytes + qsizetype(size) + TagBytes, '\0');
@@ -246,12 +268,20 @@ void payload(const uint8_t* data, size_t size) {
         return;
     }
     checkContents(contents);
-    // Whatever was accepted must survive a save and a reopen unchanged.
+    // Whatever was accepted must survive a save and a reopen unchanged; a save writes the accounts'
+    // bytes as they were read.
     const QByteArray again = encodePayload(contents);
     VaultContents reread;
     check(decodePayload(again, reread), "a re-encoded payload does not decode");
     check(sameContents(contents, reread), "a re-encoded payload decodes differently");
     check(encodePayload(reread) == again, "encoding is not stable");
+    // And an account stored again from its full record reads back the same.
+    for (size_t i = 0; i < contents.accounts.size() && i < 4; ++i) {
+        AccountRecord r, back;
+        unpack(contents.accounts[i], r);
+        unpack(pack(r), back);
+        check(sameRecord(r, back), "a record packed again reads back differently");
+    }
 }
 
 void sealedPayload(const uint8_t* data, size_t size) {
@@ -271,21 +301,14 @@ void sealedPayload(const uint8_t* data, size_t size) {
 // ---- seeds --------------------------------------------------------------------------------------
 
 StoredAccount account(qint32 id, int type, std::initializer_list<std::pair<int, QString>> fields) {
-    StoredAccount a;
-    a.id = id;
-    a.type = type;
-    a.expirationPwd = NoDate;
-    a.recordDate = 45500.25;
-    QString texts;
-    for (const auto& [number, text] : fields) {
-        a.packed += QChar(char16_t(number));
-        a.packed += QChar(char16_t(quint64(text.size()) >> 16));
-        a.packed += QChar(char16_t(text.size() & 0xFFFF));
-        texts += text;
-        ++a.fieldCount;
-    }
-    a.packed += texts;
-    return a;
+    AccountRecord r;
+    r.ID = id;
+    r.Type = type;
+    r.ExpirationPwd = NoDate;
+    r.RecordDate = 45500.25;
+    for (const auto& [number, text] : fields)
+        r.*accountStringFields()[size_t(number)] = text;
+    return pack(r);
 }
 
 int fieldNumber(const char* name) {

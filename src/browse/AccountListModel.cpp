@@ -1,9 +1,10 @@
 #include "AccountListModel.h"
 
+#include "FoldedOrder.h"
 #include "ListViewHandling.h"
 
 #include <algorithm>
-#include <numeric>
+#include <stdexcept>
 
 QString RowKey(qint32 id, qint32 category) {
     return QStringLiteral("ID:") + QString::number(id) + QLatin1Char(':') + QString::number(category);
@@ -33,62 +34,66 @@ void AccountListModel::setColumnAlignment(int index, int alignment) {
         return;
     columns_[size_t(index)].alignment = alignment;
     emit headerDataChanged(Qt::Horizontal, index, index);
-    if (!rows_.empty())
-        emit dataChanged(this->index(0, index), this->index(int(rows_.size()) - 1, index),
+    if (!rows_.isEmpty())
+        emit dataChanged(this->index(0, index), this->index(rows_.size() - 1, index),
                          {Qt::TextAlignmentRole});
 }
 
-void AccountListModel::setRows(std::vector<ListRow> rows) {
+void AccountListModel::setRows(AccountRows rows) {
     beginResetModel();
     rows_ = std::move(rows);
     endResetModel();
 }
 
-void AccountListModel::setRowTexts(const std::function<QString(const QString& key)>& textOf) {
-    for (ListRow& row : rows_)
-        row.text = textOf(row.key);
-    if (!rows_.empty())
-        emit dataChanged(index(0, 0), index(int(rows_.size()) - 1, 0), {Qt::DisplayRole});
+void AccountListModel::setCategoryNames(const std::array<QString, CategoryCountTotal>& names) {
+    categoryNames_ = names;
+    if (!rows_.isEmpty())
+        emit dataChanged(index(0, 0), index(rows_.size() - 1, 0), {Qt::DisplayRole});
 }
 
-const QString& AccountListModel::cell(const ListRow& row, int column) const {
-    static const QString empty;
-    if (column == 0)
-        return row.text;
+QStringView AccountListModel::cell(int row, int column) const {
+    if (column == 0) {
+        const qint32 category = rows_.category(row);
+        return isCategoryCode(category) ? QStringView(categoryNames_[size_t(category)]) : QStringView();
+    }
     if (column == descriptionColumn_)
-        return row.description;
+        return rows_.description(row);
     if (column == accountNameColumn_)
-        return row.accountName;
-    return empty;
+        return rows_.accountName(row);
+    return {};
+}
+
+ListRow AccountListModel::row(int index) const {
+    if (index < 0 || index >= rows_.size())
+        throw std::out_of_range("no such row in the account list");
+    ListRow row{RowKey(rows_.id(index), rows_.category(index)), cell(index, 0).toString(), {}, {}};
+    if (descriptionColumn_ != NoColumn)
+        row.description = rows_.description(index).toString();
+    if (accountNameColumn_ != NoColumn)
+        row.accountName = rows_.accountName(index).toString();
+    return row;
 }
 
 QString AccountListModel::cellText(int row, int column) const {
-    if (row < 0 || row >= int(rows_.size()))
+    if (row < 0 || row >= rows_.size())
         return {};
-    return cell(rows_[size_t(row)], column);
+    return cell(row, column).toString();
 }
 
 void AccountListModel::sortByColumn(int column, Qt::SortOrder order) {
     if (column < 0 || column >= int(columns_.size()) || rows_.size() < 2)
         return;
-    const size_t n = rows_.size();
-    // Fold once per row rather than once per comparison.
-    std::vector<QString> folded(n);
-    for (size_t i = 0; i < n; ++i)
-        folded[i] = cell(rows_[i], column).toCaseFolded();
-    std::vector<int> permutation(n); // new position -> old row
-    std::iota(permutation.begin(), permutation.end(), 0);
-    if (order == Qt::AscendingOrder)
-        std::stable_sort(permutation.begin(), permutation.end(),
-                         [&](int a, int b) { return folded[size_t(a)] < folded[size_t(b)]; });
-    else
-        std::stable_sort(permutation.begin(), permutation.end(),
-                         [&](int a, int b) { return folded[size_t(b)] < folded[size_t(a)]; });
+    const int n = rows_.size();
+    FoldedOrder texts;
+    texts.reserve(size_t(n), 16 * size_t(n));
+    for (int i = 0; i < n; ++i)
+        texts.add(cell(i, column));
+    const std::vector<quint32> permutation = texts.order(order == Qt::DescendingOrder); // new -> old
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<int> newPosition(n);
-    for (size_t p = 0; p < n; ++p)
-        newPosition[size_t(permutation[p])] = int(p);
+    std::vector<int> newPosition(static_cast<size_t>(n));
+    for (size_t p = 0; p < size_t(n); ++p)
+        newPosition[permutation[p]] = int(p);
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;
     to.reserve(from.size());
@@ -96,16 +101,17 @@ void AccountListModel::sortByColumn(int column, Qt::SortOrder order) {
         to.append(index.isValid() ? createIndex(newPosition[size_t(index.row())], index.column())
                                   : QModelIndex());
     changePersistentIndexList(from, to);
-    std::vector<ListRow> sorted;
-    sorted.reserve(n);
-    for (int old : permutation)
-        sorted.push_back(std::move(rows_[size_t(old)]));
-    rows_ = std::move(sorted);
+    std::vector<AccountRows::Row>& rows = rows_.rows();
+    std::vector<AccountRows::Row> sorted;
+    sorted.reserve(size_t(n));
+    for (quint32 old : permutation)
+        sorted.push_back(rows[old]);
+    rows = std::move(sorted);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 int AccountListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(rows_.size());
+    return parent.isValid() ? 0 : rows_.size();
 }
 
 int AccountListModel::columnCount(const QModelIndex& parent) const {
@@ -124,10 +130,10 @@ Qt::Alignment AccountListModel::alignmentOf(int column) const {
 }
 
 QVariant AccountListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= int(rows_.size()) || index.column() >= int(columns_.size()))
+    if (!index.isValid() || index.row() >= rows_.size() || index.column() >= int(columns_.size()))
         return {};
     if (role == Qt::DisplayRole)
-        return cell(rows_[size_t(index.row())], index.column());
+        return cell(index.row(), index.column()).toString();
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(alignmentOf(index.column()));
     return {};

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "AccountRows.h"
+#include "Categories.h"
+
 #include <QAbstractTableModel>
 #include <QString>
 
-#include <functional>
+#include <array>
 #include <vector>
 
 // What ColumnIndexByKey answers for a key that no column has.
@@ -18,19 +21,20 @@ struct ListColumn {
     int sortOrder = 0;     // 0 unsorted, 1 ascending, 2 descending
 };
 
-// One row: the key that ties it to its account and the three texts it shows, nothing else.
+// One row: the key that ties it to its account and the three texts it shows.
 struct ListRow {
     QString key;         // RowKey
     QString text;        // the row's own text (column 0)
-    QString description; // only kept when the list has a "Description" column
-    QString accountName; // only kept when the list has an "AccountName" column
+    QString description; // empty when the list has no "Description" column
+    QString accountName; // empty when the list has no "AccountName" column
 };
 
 // "ID:<id>:<category>" in plain decimal.
 QString RowKey(qint32 id, qint32 category);
 
 // Rows are replaced as a whole and sorted in place, so filling or sorting 100,000 rows costs one
-// reset or one layout change instead of a repaint per row.
+// reset or one layout change instead of a repaint per row. The rows keep the engine's listing as
+// it came, texts side by side in one buffer; a cell becomes a QString only when it is shown.
 class AccountListModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -46,11 +50,12 @@ public:
     int descriptionColumn() const { return descriptionColumn_; }
     int accountNameColumn() const { return accountNameColumn_; }
 
-    void setRows(std::vector<ListRow> rows);
-    // Gives every row its own text (column 0) anew, from its key.
-    void setRowTexts(const std::function<QString(const QString& key)>& textOf);
+    void setRows(AccountRows rows);
     void clearRows() { setRows({}); }
-    const ListRow& row(int index) const { return rows_.at(size_t(index)); }
+    // The row's own text (column 0) is its category's name, in the language now selected; codes
+    // that are no category show nothing.
+    void setCategoryNames(const std::array<QString, CategoryCountTotal>& names);
+    ListRow row(int index) const;
     QString cellText(int row, int column) const;
 
     // Stable sort by the column's text, ignoring case; selection and current row follow their rows.
@@ -63,11 +68,12 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    const QString& cell(const ListRow& row, int column) const;
+    QStringView cell(int row, int column) const;
     Qt::Alignment alignmentOf(int column) const;
 
     std::vector<ListColumn> columns_;
-    std::vector<ListRow> rows_;
+    AccountRows rows_;
+    std::array<QString, CategoryCountTotal> categoryNames_;
     int descriptionColumn_ = NoColumn;
     int accountNameColumn_ = NoColumn;
 };

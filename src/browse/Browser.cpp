@@ -164,38 +164,14 @@ void Browser::SaveColumnLayout() {
     ::SaveColumnLayout(*list_, services_.prefs.ini());
 }
 
-void Browser::Populate_ListView(const AccountRecords& records) {
+void Browser::Populate_ListView(AccountRows rows) {
     WaitCursor wait;
-    // Every row is built before the list changes, so a failing engine call leaves the list,
-    // its visibility and panel 1 as they were. No events are processed meanwhile: a click must
-    // not reach a half-filled list.
+    // Nothing changes before the engine has answered, so a failing call leaves the list, its
+    // visibility and panel 1 as they were. No events are processed meanwhile: a click must not
+    // reach a half-filled list.
     try {
-        VaultEngine& e = engine();
-        const int n = std::clamp(e.RecordCount(records), 0, int(records.size()));
-        const int total = e.AccountCount();
-
-        AccountListModel& model = listModel();
-        const bool withDescription = model.descriptionColumn() != NoColumn;
-        const bool withAccountName = model.accountNameColumn() != NoColumn;
-        std::array<std::optional<QString>, CategoryCountTotal> names; // asked once per category
-        std::vector<ListRow> rows(static_cast<size_t>(n));
-        for (int i = 0; i < n; ++i) {
-            const AccountRecord& r = records[size_t(i)];
-            ListRow& row = rows[size_t(i)];
-            row.key = RowKey(r.ID, r.Type);
-            if (isCategoryCode(r.Type)) {
-                std::optional<QString>& name = names[size_t(r.Type)];
-                if (!name)
-                    name = categoryName(r.Type);
-                row.text = *name;
-            } else {
-                row.text = e.CategoryName(r.Type);
-            }
-            if (withDescription)
-                row.description = r.Description;
-            if (withAccountName)
-                row.accountName = r.AccountName;
-        }
+        const int n = rows.size();
+        const int total = engine().AccountCount();
 
         // Kept as a recipe, so that a change of language can write it again.
         auto panel = [n, total] {
@@ -208,6 +184,8 @@ void Browser::Populate_ListView(const AccountRecords& records) {
         };
 
         // One reset: the view lays out and paints once, however many rows there are.
+        AccountListModel& model = listModel();
+        model.setCategoryNames(categoryNames());
         model.setRows(std::move(rows));
         list_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder); // rows are in the engine's order
         setPanel1(panel);
@@ -217,34 +195,48 @@ void Browser::Populate_ListView(const AccountRecords& records) {
     }
 }
 
+void Browser::Populate_ListView(const AccountRecords& records) {
+    AccountRows rows;
+    try {
+        const int n = std::clamp(engine().RecordCount(records), 0, int(records.size()));
+        for (int i = 0; i < n; ++i) {
+            const AccountRecord& r = records[size_t(i)];
+            rows.append(r.ID, r.Type, r.Description, r.AccountName);
+        }
+    } catch (const VaultError&) {
+        return;
+    }
+    Populate_ListView(std::move(rows));
+}
+
 void Browser::ListAccounts(int category) {
     currentCategory_ = category;
     services_.prefs.setLastType(category);
-    AccountRecords records;
+    AccountRows rows;
     try {
-        engine().GetRecords(records, category);
+        engine().ListRows(rows, category);
     } catch (const VaultError&) {
         return;
     }
-    Populate_ListView(records);
+    Populate_ListView(std::move(rows));
 }
 
 void Browser::RefreshInfo() {
-    AccountRecords records;
+    AccountRows rows;
     try {
-        engine().GetRecords(records, AllCategories);
+        engine().ListRows(rows, AllCategories);
     } catch (const VaultError&) {
         return;
     }
-    Populate_ListView(records);
+    Populate_ListView(std::move(rows));
 }
 
 void Browser::ShowAll() {
     WaitCursor wait;
-    AccountRecords records;
+    AccountRows rows;
     int count = 0;
     try {
-        count = engine().GetRecords(records, AllCategories);
+        count = engine().ListRows(rows, AllCategories);
     } catch (const VaultError&) {
         return;
     }
@@ -252,7 +244,7 @@ void Browser::ShowAll() {
         clearList();
         notice(Text(TextId::NoAccountsYet));
     } else {
-        Populate_ListView(records);
+        Populate_ListView(std::move(rows));
     }
 }
 
@@ -262,10 +254,10 @@ void Browser::Find_Account(const QString& text) {
         RefreshInfo();
         return;
     }
-    AccountRecords records;
+    AccountRows rows;
     int n = 0;
     try {
-        n = engine().FindRecords(text, records);
+        n = engine().FindRows(text, rows);
     } catch (const VaultError&) {
         return;
     }
@@ -273,7 +265,7 @@ void Browser::Find_Account(const QString& text) {
         clearList(); // the list stays visible and panel 1 keeps the last listing's counts
         notice(Text(TextId::NoAccountMatches));
     } else {
-        Populate_ListView(records);
+        Populate_ListView(std::move(rows));
     }
 }
 
@@ -424,6 +416,13 @@ QString Browser::categoryName(int code) {
     return name;
 }
 
+std::array<QString, CategoryCountTotal> Browser::categoryNames() {
+    std::array<QString, CategoryCountTotal> names;
+    for (int code = 0; code < CategoryCountTotal; ++code)
+        names[size_t(code)] = categoryName(code);
+    return names;
+}
+
 void Browser::retranslate() {
     AccountListModel& model = listModel();
     const std::pair<const char*, TextId> headers[] = {{"Type", TextId::ColumnCategory},
@@ -434,10 +433,7 @@ void Browser::retranslate() {
         if (column != NoColumn)
             model.setHeaderText(column, Text(id));
     }
-    model.setRowTexts([this](const QString& key) {
-        const int code = rowKeyCategory(key);
-        return isCategoryCode(code) ? categoryName(code) : QString();
-    });
+    model.setCategoryNames(categoryNames());
     bar_->retranslate();
     if (panel1Text_)
         panel1_->setText(panel1Text_());

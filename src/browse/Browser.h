@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -47,7 +48,8 @@ public:
     void RefreshInfo();
     void ShowAll(); // menu_showAll
     void Find_Account(const QString& text);
-    void Populate_ListView(const AccountRecords& records);
+    void Populate_ListView(AccountRows rows);
+    void Populate_ListView(const AccountRecords& records); // the same, from full records
     void SelectFirstAccount();
     void clearList(); // every row goes; visibility and panels stay
     int rowCount() const;
@@ -105,6 +107,7 @@ private:
     std::optional<QString> selectedKey() const;
     void notice(const QString& text);
     QString categoryName(int code); // in the selected language
+    std::array<QString, CategoryCountTotal> categoryNames();
     void setPanel1(std::function<QString()> text);
 
     AppServices& services_;

@@ -281,11 +281,31 @@ void store(Vault& v, AccountRecord& r, const QString& command) {
     save(v, command);
 }
 
-void listLines(const AccountRecords& records, const VaultEngine& engine) {
-    for (const AccountRecord& r : records) {
-        writeOut(QString::number(r.ID) + u'\t' + engine.CategoryName(r.Type) + u'\t' +
-                 oneLine(r.Description) + u'\t' + oneLine(r.AccountName) + u'\n');
+void listLines(const AccountRows& rows, const VaultEngine& engine) {
+    std::array<QString, CategoryCountTotal> names;
+    for (int code = 0; code < CategoryCountTotal; ++code)
+        names[size_t(code)] = engine.CategoryName(code);
+    // Written a piece at a time: a hundred thousand rows take a few conversions and writes, not
+    // one of each per row.
+    constexpr qsizetype kPiece = 1 << 16;
+    QString out;
+    out.reserve(kPiece + 1024);
+    for (int i = 0; i < rows.size(); ++i) {
+        const qint32 category = rows.category(i);
+        out += QString::number(rows.id(i));
+        out += u'\t';
+        out += isCategoryCode(category) ? names[size_t(category)] : engine.CategoryName(category);
+        out += u'\t';
+        appendOneLine(out, rows.description(i));
+        out += u'\t';
+        appendOneLine(out, rows.accountName(i));
+        out += u'\n';
+        if (out.size() >= kPiece) {
+            writeOut(out);
+            out.truncate(0);
+        }
     }
+    writeOut(out);
 }
 
 // ---- commands -----------------------------------------------------------------------------------
@@ -320,9 +340,9 @@ void runLs(const ParsedArgs& a, const QString& command) {
                              : AllCategories;
     Vault v;
     openVault(v, a.positional[0], command);
-    AccountRecords records;
-    v.engine.GetRecords(records, category);
-    listLines(records, v.engine);
+    AccountRows rows;
+    v.engine.ListRows(rows, category);
+    listLines(rows, v.engine);
 }
 
 void runFind(const ParsedArgs& a, const QString& command) {
@@ -331,9 +351,9 @@ void runFind(const ParsedArgs& a, const QString& command) {
         usage(command, QStringLiteral("the text to find is empty"));
     Vault v;
     openVault(v, a.positional[0], command);
-    AccountRecords records;
-    v.engine.FindRecords(text, records);
-    listLines(records, v.engine);
+    AccountRows rows;
+    v.engine.FindRows(text, rows);
+    listLines(rows, v.engine);
 }
 
 void runShow(const ParsedArgs& a, const QString& command) {

@@ -27,15 +27,29 @@ bool finishOut() {
     return !gOutFailed;
 }
 
+namespace {
+
+QChar lineSafe(QChar c) {
+    if (c == u'\n' || c == u'\r' || c == u'\t')
+        return u' ';
+    return isControl(c.unicode()) ? QChar(QChar::ReplacementCharacter) : c;
+}
+
+} // namespace
+
 QString oneLine(const QString& text) {
     QString out = text;
-    for (QChar& c : out) {
-        if (c == u'\n' || c == u'\r' || c == u'\t')
-            c = u' ';
-        else if (isControl(c.unicode()))
-            c = QChar::ReplacementCharacter;
-    }
+    for (QChar& c : out)
+        c = lineSafe(c);
     return out;
+}
+
+void appendOneLine(QString& out, QStringView text) {
+    const qsizetype from = out.size();
+    out.append(text);
+    QChar* p = out.data();
+    for (qsizetype i = from; i < out.size(); ++i)
+        p[i] = lineSafe(p[i]);
 }
 
 QString block(const QString& text, const QString& indent) {

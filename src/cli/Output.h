@@ -12,5 +12,7 @@ bool finishOut();
 // control characters (which could drive the terminal) and bidirectional controls (U+202A-202E,
 // U+2066-2069, which could make a text look like another) the replacement character.
 QString oneLine(const QString& text);
+// The same appended to out.
+void appendOneLine(QString& out, QStringView text);
 // The same for a block that keeps its line breaks, each further line starting with indent.
 QString block(const QString& text, const QString& indent);

@@ -1,11 +1,11 @@
 #include "FileVaultEngine.h"
 
+#include "AccountSearch.h"
 #include "AutomationDate.h"
 #include "Categories.h"
+#include "FoldedOrder.h"
 #include "PasswordGenerator.h"
-#include "PayloadCodec.h"
 #include "SecureWipe.h"
-#include "TextMatcher.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -23,7 +23,11 @@
 namespace {
 
 const int kDescriptionField = stringFieldNumber(&AccountRecord::Description);
+const int kAccountNameField = stringFieldNumber(&AccountRecord::AccountName);
 const int kPasswordField = stringFieldNumber(&AccountRecord::Password);
+
+// How many accounts ahead of the one at hand the loops over all of them ask for its memory.
+constexpr size_t kAhead = 8;
 
 double currentAutomationDate() {
     return toAutomationDate(QDateTime::currentDateTime());
@@ -100,27 +104,115 @@ const std::vector<quint32>& FileVaultEngine::displayOrder() {
     if (orderValid_)
         return order_;
     const auto& v = contents_.accounts;
-    // Fold each title once into one compact buffer: the n log n comparisons then read keys
-    // that fit in cache instead of folding titles scattered over the whole heap again and again.
-    std::u16string folded;
-    std::vector<std::pair<quint32, quint32>> keys(v.size()); // offset and length in folded
+    // Titles are folded in storage order, the order they lie in memory.
+    FoldedOrder titles;
+    titles.reserve(v.size(), 24 * v.size());
     for (size_t i = 0; i < v.size(); ++i) {
-        const QStringView title = fieldOf(v[i], kDescriptionField);
-        keys[i] = {quint32(folded.size()), quint32(title.size())};
-        appendFolded(folded, title);
+        if (i + kAhead < v.size())
+            __builtin_prefetch(v[i + kAhead].item + v[i + kAhead].common);
+        const StoredText title = fieldOf(v[i], kDescriptionField);
+        titles.addUtf8(title.data, title.size);
     }
-    auto key = [&](quint32 i) { return std::u16string_view(folded.data() + keys[i].first, keys[i].second); };
-    order_.resize(v.size());
-    for (size_t i = 0; i < v.size(); ++i)
-        order_[i] = quint32(i);
-    // Accounts are kept by ascending id, so a stable sort leaves equal titles in id order.
-    std::stable_sort(order_.begin(), order_.end(), [&](quint32 a, quint32 b) { return key(a) < key(b); });
+    // Accounts are kept by ascending id, so equal titles stay in id order.
+    order_ = titles.order();
     rank_.resize(v.size());
     for (size_t p = 0; p < order_.size(); ++p)
         rank_[order_[p]] = quint32(p);
-    sodium_memzero(folded.data(), folded.size() * sizeof(char16_t));
     orderValid_ = true;
     return order_;
+}
+
+std::vector<quint32> FileVaultEngine::inDisplayOrder(const std::vector<quint32>& ascending) {
+    const auto& v = contents_.accounts;
+    if (!orderValid_ && ascending.size() * 8 < v.size()) {
+        // A few accounts of many, and no order of them all yet (as in a search right after the
+        // file opened): sorting these alone spares sorting every title.
+        FoldedOrder titles;
+        titles.reserve(ascending.size(), 24 * ascending.size());
+        for (quint32 i : ascending) {
+            const StoredText title = fieldOf(v[i], kDescriptionField);
+            titles.addUtf8(title.data, title.size);
+        }
+        std::vector<quint32> shown = titles.order(); // equal titles stay in id order
+        for (quint32& i : shown)
+            i = ascending[i];
+        return shown;
+    }
+    const auto& order = displayOrder();
+    if (ascending.size() == order.size())
+        return order;
+    // Walking the display order once beats sorting by rank: the marks fit in the cache.
+    std::vector<bool> wanted(order.size());
+    for (quint32 i : ascending)
+        wanted[i] = true;
+    std::vector<quint32> shown;
+    shown.reserve(ascending.size());
+    for (quint32 i : order) {
+        if (wanted[i])
+            shown.push_back(i);
+    }
+    return shown;
+}
+
+std::vector<quint32> FileVaultEngine::hitsOf(const QString& text) const {
+    const auto& v = contents_.accounts;
+    std::vector<quint32> hits;
+    if (text.isEmpty()) { // an empty text matches every account, even one with only secrets
+        hits.resize(v.size());
+        for (size_t i = 0; i < v.size(); ++i)
+            hits[i] = quint32(i);
+        return hits;
+    }
+    // In storage order, the order the accounts lie in memory.
+    const AccountSearch search(text);
+    for (size_t i = 0; i < v.size(); ++i) {
+        if (search.matches(v[i]))
+            hits.push_back(quint32(i));
+    }
+    return hits;
+}
+
+void FileVaultEngine::fillRows(AccountRows& out, const std::vector<quint32>& ascending) {
+    out.clear();
+    const auto& v = contents_.accounts;
+    // Each listed account's row: its rank in display order when every account is listed.
+    std::vector<quint32> place;
+    if (ascending.size() < v.size()) {
+        const std::vector<quint32> shown = inDisplayOrder(ascending);
+        place.resize(ascending.size());
+        for (size_t row = 0; row < shown.size(); ++row)
+            place[size_t(std::lower_bound(ascending.begin(), ascending.end(), shown[row]) -
+                         ascending.begin())] = quint32(row);
+    } else {
+        displayOrder();
+    }
+    const std::vector<quint32>& placeOf = place.empty() ? rank_ : place;
+    // Texts are converted in storage order, the order they lie in memory, and each row goes
+    // straight to its place.
+    std::vector<AccountRows::Row>& rows = out.rows();
+    rows.resize(ascending.size());
+    out.reserveText(48 * ascending.size()); // an estimate; the memory it does not use is never touched
+    for (size_t k = 0; k < ascending.size(); ++k) {
+        if (k + kAhead < ascending.size())
+            __builtin_prefetch(v[ascending[k + kAhead]].item + v[ascending[k + kAhead]].common);
+        const StoredAccount& a = v[ascending[k]];
+        AccountRows::Row& row = rows[placeOf[k]];
+        row.id = a.id;
+        row.category = a.type;
+        forEachFieldFrom(a, a.item + a.common, [&](int number, StoredText text) {
+            if (number == kDescriptionField || number == kAccountNameField) {
+                char16_t* at = out.textSpace(text.size);
+                char16_t* end = Utf8::decode(text.data, text.size, at);
+                const quint32 offset = out.keepText(end);
+                const quint32 size = quint32(end - at);
+                if (number == kDescriptionField)
+                    row.description = offset, row.descriptionSize = size;
+                else
+                    row.accountName = offset, row.accountNameSize = size;
+            }
+            return number < kAccountNameField;
+        });
+    }
 }
 
 bool FileVaultEngine::PutRecord(AccountRecord& record) {
@@ -133,13 +225,7 @@ bool FileVaultEngine::PutRecord(AccountRecord& record) {
             throw VaultError("This password file has no account identifiers left");
         record.ID = qint32(contents_.nextId);
         record.RecordDate = now_();
-        StoredAccount added = pack(record);
-        try {
-            v.push_back(std::move(added));
-        } catch (...) {
-            wipe(added);
-            throw;
-        }
+        v.push_back(pack(record)); // ids only grow, so it goes last
         ++contents_.nextId;
     } else {
         auto it = std::lower_bound(v.begin(), v.end(), record.ID,
@@ -161,9 +247,16 @@ int FileVaultEngine::GetRecords(AccountRecords& out, int category) {
     const auto& order = displayOrder();
     const auto& v = contents_.accounts;
     out.reserve(size_t(category == AllCategories ? int(v.size()) : CategoryCount(category)));
-    for (quint32 i : order) {
-        if (category == AllCategories || v[i].type == category)
-            unpack(v[i], out.emplace_back());
+    // Display order jumps about the accounts' memory: each one is asked for a few accounts ahead.
+    for (size_t k = 0; k < order.size(); ++k) {
+        if (k + kAhead < order.size()) {
+            const StoredAccount& ahead = v[order[k + kAhead]];
+            for (quint32 line = 0; line < ahead.size && line < 1024; line += 64)
+                __builtin_prefetch(ahead.item + line);
+        }
+        const StoredAccount& a = v[order[k]];
+        if (category == AllCategories || a.type == category)
+            unpack(a, out.emplace_back());
     }
     return int(out.size());
 }
@@ -171,41 +264,52 @@ int FileVaultEngine::GetRecords(AccountRecords& out, int category) {
 int FileVaultEngine::FindRecords(const QString& text, AccountRecords& out) {
     requireOpen();
     out.clear();
-    const TextMatcher matcher(text);
-    const auto& v = contents_.accounts;
-    displayOrder();
-    // Scan in storage order, the order the texts lie in memory, then list the hits in display
-    // order: walking the heap in title order costs a cache miss per account.
-    std::vector<quint32> hits;
-    for (size_t i = 0; i < v.size(); ++i) {
-        bool hit = text.isEmpty(); // an empty text matches every account, even one with only secrets
-        if (!hit) {
-            forEachField(v[i], [&](const PackedField& f) {
-                hit = !secretStringFields[size_t(f.number)] && matcher.matches(f.text);
-                return !hit;
-            });
-        }
-        if (hit)
-            hits.push_back(quint32(i));
-    }
-    std::sort(hits.begin(), hits.end(), [&](quint32 a, quint32 b) { return rank_[a] < rank_[b]; });
+    const std::vector<quint32> hits = inDisplayOrder(hitsOf(text));
     out.reserve(hits.size());
     for (quint32 i : hits)
-        unpack(v[i], out.emplace_back());
+        unpack(contents_.accounts[i], out.emplace_back());
     return int(out.size());
+}
+
+int FileVaultEngine::ListRows(AccountRows& out, int category) {
+    requireOpen();
+    const auto& v = contents_.accounts;
+    std::vector<quint32> listed;
+    listed.reserve(v.size());
+    for (size_t i = 0; i < v.size(); ++i) {
+        if (category == AllCategories || v[i].type == category)
+            listed.push_back(quint32(i));
+    }
+    fillRows(out, listed);
+    return out.size();
+}
+
+int FileVaultEngine::FindRows(const QString& text, AccountRows& out) {
+    requireOpen();
+    fillRows(out, hitsOf(text));
+    return out.size();
 }
 
 bool FileVaultEngine::PasswordInUse(const QString& password, QString& owner, int skipId) {
     requireOpen();
-    if (password.isEmpty())
+    // Stored texts are UTF-8 and so hold no unpaired surrogate: such a password is nobody's.
+    if (password.isEmpty() || !QStringView(password).isValidUtf16())
         return false;
+    const auto* utf16 = reinterpret_cast<const char16_t*>(password.constData());
+    std::vector<quint8> utf8(Utf8::encodedSize(utf16, size_t(password.size())));
+    Utf8::encode(utf16, size_t(password.size()), utf8.data());
+    bool found = false;
     for (const StoredAccount& a : contents_.accounts) {
-        if (a.id != skipId && fieldOf(a, kPasswordField) == password) {
+        const StoredText stored = fieldOf(a, kPasswordField);
+        if (a.id != skipId && stored.size == utf8.size() &&
+            std::memcmp(stored.data, utf8.data(), utf8.size()) == 0) {
             owner = fieldOf(a, kDescriptionField).toString();
-            return true;
+            found = true;
+            break;
         }
     }
-    return false;
+    sodium_memzero(utf8.data(), utf8.size());
+    return found;
 }
 
 int FileVaultEngine::RecordCount(const AccountRecords& records) const {
@@ -228,7 +332,7 @@ QString FileVaultEngine::GetWebAddress(int id, int category) const {
     QString AccountRecord::*member = categoryInfo(a->type)->webAddress;
     if (!member)
         return {};
-    return fieldOf(*a, stringFieldNumber(member)).trimmed().toString();
+    return fieldOf(*a, stringFieldNumber(member)).toString().trimmed();
 }
 
 void FileVaultEngine::GetRecord(int id, int category, AccountRecord& out) const {
@@ -281,9 +385,9 @@ void FileVaultEngine::CloseFile() {
     key_.reset();
     rekeyed_ = false;
     identity_ = {};
-    for (StoredAccount& a : contents_.accounts)
-        wipe(a);
-    contents_ = {};
+    contents_.accounts.clear(); // those in buffers of their own are wiped as they go
+    contents_.file.release();   // and the file with the rest
+    contents_.nextId = 1;
     order_.clear();
     rank_.clear();
     orderValid_ = false;
@@ -294,20 +398,28 @@ bool FileVaultEngine::OpenFile(const QString& path, const QString& masterPasswor
     CloseFile();
     try {
         VaultFile::RegularFile file(path);
-        QByteArray bytes;
-        if (file.status() != VaultFile::RegularFile::Status::Open || !file.readAll(bytes, maxFileBytes_))
+        const qint64 size = file.size();
+        if (file.status() != VaultFile::RegularFile::Status::Open || size > maxFileBytes_ ||
+            size < VaultFormat::HeaderBytes + VaultFormat::TagBytes)
             return false;
-        VaultFormat::Opened opened = VaultFormat::open(bytes, masterPassword);
-        WipeOnExit wipePayload(opened.payload);
-        if (opened.result != VaultFormat::OpenResult::Opened)
-            return false;
+        // The file is decrypted where it is read, and the accounts stay there: one buffer of
+        // plaintext, wiped when the file closes or anything on the way fails.
         VaultContents contents;
-        if (!decodePayload(opened.payload, contents))
+        contents.file = PlainBuffer(size_t(size));
+        quint8* bytes = contents.file.data();
+        if (!file.readAll(bytes))
             return false;
-        identity_ = VaultFile::identityOf(file.info(), bytes, digestKey_);
+        const VaultFile::Identity identity = VaultFile::identityOf(file.info(), bytes, size);
+        std::unique_ptr<VaultFormat::Key> key;
+        if (VaultFormat::openInPlace(bytes, size, masterPassword, key) != VaultFormat::OpenResult::Opened)
+            return false;
+        if (!indexPayload(bytes + VaultFormat::HeaderBytes,
+                          size_t(size - VaultFormat::HeaderBytes - VaultFormat::TagBytes), contents))
+            return false;
         contents_ = std::move(contents);
+        identity_ = identity;
         path_ = path;
-        key_ = std::move(opened.key);
+        key_ = std::move(key);
         return true;
     } catch (...) {
         // Out of memory on a hostile file, or the secure allocator failing: refuse the file.
@@ -324,14 +436,15 @@ SaveResult FileVaultEngine::refuse(SaveResult result, const char* why) {
 SaveResult FileVaultEngine::writeFile(WriteMode mode) {
     using VaultFile::RegularFile;
     saveFailure_.clear();
-    QByteArray sealed;
-    {
-        QByteArray plain = encodePayload(contents_);
-        WipeOnExit wipePlain(plain);
-        sealed = VaultFormat::seal(*key_, plain);
-    }
-    if (sealed.size() > maxFileBytes_)
+    const size_t payload = encodedSize(contents_);
+    const qint64 fileSize = VaultFormat::HeaderBytes + qint64(payload) + VaultFormat::TagBytes;
+    if (fileSize > maxFileBytes_)
         return refuse(SaveResult::TooLarge, "the file would be too large to open again");
+    // The payload is put together where it is then encrypted: the plaintext is in one buffer, for
+    // a moment, and never on the heap.
+    PlainBuffer sealed{size_t(fileSize)};
+    encodePayload(contents_, sealed.data() + VaultFormat::HeaderBytes);
+    VaultFormat::sealInPlace(*key_, sealed.data(), qint64(payload));
 
     VaultFile::Lock lock;
     if (!callerHoldsLock_) {
@@ -351,7 +464,7 @@ SaveResult FileVaultEngine::writeFile(WriteMode mode) {
     const bool replacing = current.status() == RegularFile::Status::Open;
     if (replacing && mode == WriteMode::Save) {
         VaultFile::Identity now;
-        if (!current.identity(digestKey_, now))
+        if (!current.identity(now))
             return refuse(SaveResult::Failed, "it cannot be read");
         if (now != identity_)
             return refuse(SaveResult::ChangedOnDisk, "another program changed it since it was read");
@@ -372,7 +485,8 @@ SaveResult FileVaultEngine::writeFile(WriteMode mode) {
         out.cancelWriting();
         return refuse(SaveResult::Failed, "it belongs to another user, and its owner could not be kept");
     }
-    if (out.write(sealed) != sealed.size() || !out.flush() || ::fsync(fd) != 0) {
+    if (out.write(reinterpret_cast<const char*>(sealed.data()), fileSize) != fileSize || !out.flush() ||
+        ::fsync(fd) != 0) {
         out.cancelWriting();
         return refuse(SaveResult::Failed, "the new file could not be written in full");
     }
@@ -386,7 +500,7 @@ SaveResult FileVaultEngine::writeFile(WriteMode mode) {
     if (!out.commit())
         return refuse(SaveResult::Failed, "the new file could not take the old one's place");
     VaultFile::fsyncFolderOf(target); // the rename is done; a failed folder sync is not a failed save
-    identity_ = VaultFile::identityOf(written, sealed, digestKey_);
+    identity_ = VaultFile::identityOf(written, sealed.data(), fileSize);
     if (rekeyed_) {
         // A backup under the old master password would still open with it: back up the new file.
         RegularFile now(target);

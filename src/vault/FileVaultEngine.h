@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StoredAccount.h"
+#include "PayloadCodec.h"
 #include "VaultEngine.h"
 #include "VaultFile.h"
 #include "VaultFormat.h"
@@ -38,6 +38,8 @@ public:
     bool PutRecord(AccountRecord& record) override;
     int GetRecords(AccountRecords& out, int category) override;
     int FindRecords(const QString& text, AccountRecords& out) override;
+    int ListRows(AccountRows& out, int category) override;
+    int FindRows(const QString& text, AccountRows& out) override;
     bool PasswordInUse(const QString& password, QString& owner, int skipId) override;
     int RecordCount(const AccountRecords& records) const override;
     int CategoryCount(int category) const override;
@@ -61,6 +63,9 @@ private:
     void requireOpen() const;
     const StoredAccount* find(int id) const;
     const std::vector<quint32>& displayOrder();
+    std::vector<quint32> hitsOf(const QString& text) const; // ascending
+    std::vector<quint32> inDisplayOrder(const std::vector<quint32>& ascending);
+    void fillRows(AccountRows& out, const std::vector<quint32>& ascending);
     enum class WriteMode { Create, Save, Overwrite };
     SaveResult writeFile(WriteMode mode);
     SaveResult refuse(SaveResult result, const char* why);
@@ -69,7 +74,7 @@ private:
     std::function<double()> now_;
     QString path_;
     VaultContents contents_;
-    std::vector<quint32> order_; // indexes into contents_.accounts, by description then id
+    std::vector<quint32> order_; // positions in contents_.accounts, by description then id
     std::vector<quint32> rank_;  // position in order_ of each account
     bool orderValid_ = false;
     std::unique_ptr<VaultFormat::Key> key_;

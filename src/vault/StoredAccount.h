@@ -1,40 +1,67 @@
 #pragma once
 
 #include "AccountRecord.h"
-#include "SecureWipe.h"
+#include "Utf8.h"
 
 #include <QString>
-#include <QStringView>
 
 #include <array>
-#include <cstring>
-#include <vector>
+#include <utility>
 
-// One account as kept in memory: a few numbers and one packed string, so 100,000 accounts
-// cost a fraction of what as many full records would.
+// A stored text: checked UTF-8, in place where the account keeps it.
+struct StoredText {
+    const quint8* data = nullptr;
+    quint32 size = 0;
+
+    bool isEmpty() const { return size == 0; }
+    // Converted only now; every character is kept, a leading U+FEFF too.
+    QString toString() const {
+        if (size == 0)
+            return {};
+        QString s(qsizetype(size), Qt::Uninitialized);
+        char16_t* begin = reinterpret_cast<char16_t*>(s.data());
+        s.truncate(Utf8::decode(data, size, begin) - begin);
+        return s;
+    }
+};
+
+// One account as kept in memory: the CBOR item it is stored as (see PayloadCodec.h), in place in
+// the decrypted file or, once added or changed here, in a buffer of its own; and beside it the
+// few numbers every listing needs without looking into the item.
 struct StoredAccount {
+    quint8* item = nullptr;
+    quint32 size = 0;
     qint32 id = 0;
-    qint32 type = 0;
-    double expirationPwd = 0.0;
-    double recordDate = 0.0;
-    qint64 reserved = 0;
-    bool myAccount = false;
-    quint8 fieldCount = 0;
-    // fieldCount triples (string field number, length high 16 bits, length low 16 bits), then
-    // the texts in the same order; only non-empty strings are kept.
-    QString packed;
+    quint32 common = 0; // offset of the first field every account has (Description on); size if none
+    quint8 type = 0;
+    bool owned = false; // the item is in a buffer of its own, freed with the account
+
+    StoredAccount() = default;
+    StoredAccount(quint8* item, quint32 size, qint32 id, int type, quint32 common, bool owned)
+        : item(item), size(size), id(id), common(common), type(quint8(type)), owned(owned) {}
+    ~StoredAccount() { freeOwn(); }
+    StoredAccount(StoredAccount&& other) noexcept { *this = std::move(other); }
+    StoredAccount& operator=(StoredAccount&& other) noexcept {
+        if (this != &other) {
+            freeOwn();
+            item = std::exchange(other.item, nullptr);
+            size = std::exchange(other.size, 0);
+            id = other.id;
+            common = other.common;
+            type = other.type;
+            owned = std::exchange(other.owned, false);
+        }
+        return *this;
+    }
+    StoredAccount(const StoredAccount&) = delete;
+    StoredAccount& operator=(const StoredAccount&) = delete;
+
+private:
+    void freeOwn();
 };
 
-// Overwrites an account's texts before they go back to the heap: on edit, delete and close.
-inline void wipe(StoredAccount& a) {
-    wipe(a.packed);
-    a.fieldCount = 0;
-}
-
-struct VaultContents {
-    quint32 nextId = 1;
-    std::vector<StoredAccount> accounts; // ascending by id
-};
+// Overwrites an account's item wherever it lies, before the account is replaced or deleted.
+void wipe(StoredAccount& a);
 
 // A string field's number: its position among the record's string fields, as stored in files.
 int stringFieldNumber(QString AccountRecord::*member);
@@ -42,86 +69,74 @@ int stringFieldNumber(QString AccountRecord::*member);
 // By field number: the string fields that searches never look into.
 extern const std::array<bool, 64> secretStringFields;
 
-// The functions below run once per account or per field on every listing, search and save,
-// so they stay here where the compiler can inline them.
+// The number of Description, the first of the fields every account has; StoredAccount::common
+// points at it or at the first field after it.
+extern const int kFirstCommonField;
 
-// One string of a stored account, viewed in place.
-struct PackedField {
-    int number;
-    QStringView text;
-};
+// Reading a checked item. The functions below run once per account or per field on every
+// listing, search and save, so they stay here where the compiler can inline them.
+namespace StoredItem {
 
-// Calls f on each kept string in field-number order while f returns true.
-template <typename F> void forEachField(const StoredAccount& a, F&& f) {
-    const QChar* p = a.packed.constData();
-    qsizetype offset = 3 * qsizetype(a.fieldCount);
-    for (int i = 0; i < a.fieldCount; ++i) {
-        const int number = p[3 * i].unicode();
-        const qsizetype len = (qsizetype(p[3 * i + 1].unicode()) << 16) | p[3 * i + 2].unicode();
-        if (!f(PackedField{number, QStringView(p + offset, len)}))
+// The argument of the data item's head at p (any major type, any head length), p moved past it.
+inline quint64 head(const quint8*& p) {
+    const int info = *p & 31;
+    if (info < 24) {
+        ++p;
+        return quint64(info);
+    }
+    const int n = 1 << (info - 24);
+    quint64 v = 0;
+    for (int i = 1; i <= n; ++i)
+        v = (v << 8) | p[i];
+    p += 1 + n;
+    return v;
+}
+
+// Where the field pairs start: past the array head and the six fixed items.
+inline const quint8* fields(const StoredAccount& a) {
+    const quint8* p = a.item;
+    head(p);      // the array
+    head(p);      // id
+    head(p);      // type
+    p += 18;      // two 64-bit doubles
+    head(p);      // reserved
+    return p + 1; // the boolean
+}
+
+} // namespace StoredItem
+
+// Calls f(number, text) on each string field from `from` on, in field-number order, while f
+// returns true.
+template <typename F> void forEachFieldFrom(const StoredAccount& a, const quint8* from, F&& f) {
+    const quint8* p = from;
+    const quint8* end = a.item + a.size;
+    while (p < end) {
+        const int number = int(StoredItem::head(p));
+        const quint32 length = quint32(StoredItem::head(p));
+        if (!f(number, StoredText{p, length}))
             return;
-        offset += len;
+        p += length;
     }
 }
 
+template <typename F> void forEachField(const StoredAccount& a, F&& f) {
+    forEachFieldFrom(a, StoredItem::fields(a), std::forward<F>(f));
+}
+
 // The text of one string field; empty when the account does not have it.
-inline QStringView fieldOf(const StoredAccount& a, int number) {
-    QStringView found;
-    forEachField(a, [&](const PackedField& f) {
-        if (f.number == number)
-            found = f.text;
-        return f.number < number;
+inline StoredText fieldOf(const StoredAccount& a, int number) {
+    StoredText found;
+    const quint8* from = number >= kFirstCommonField ? a.item + a.common : StoredItem::fields(a);
+    forEachFieldFrom(a, from, [&](int n, StoredText text) {
+        if (n == number)
+            found = text;
+        return n < number;
     });
     return found;
 }
 
-inline StoredAccount pack(const AccountRecord& r) {
-    StoredAccount a;
-    a.id = r.ID;
-    a.type = r.Type;
-    a.expirationPwd = r.ExpirationPwd;
-    a.recordDate = r.RecordDate;
-    a.reserved = r.Reserved;
-    a.myAccount = r.MyAccount;
-    const auto fields = accountStringFields();
-    qsizetype total = 0;
-    int count = 0;
-    for (auto member : fields) {
-        if (!(r.*member).isEmpty()) {
-            total += (r.*member).size();
-            ++count;
-        }
-    }
-    a.fieldCount = quint8(count);
-    a.packed.resize(3 * count + total);
-    QChar* out = a.packed.data();
-    qsizetype text = 3 * count;
-    int slot = 0;
-    for (int n = 0; n < int(fields.size()); ++n) {
-        const QString& s = r.*fields[size_t(n)];
-        if (s.isEmpty())
-            continue;
-        out[3 * slot] = QChar(char16_t(n));
-        out[3 * slot + 1] = QChar(char16_t(quint64(s.size()) >> 16));
-        out[3 * slot + 2] = QChar(char16_t(s.size() & 0xFFFF));
-        std::memcpy(out + text, s.constData(), size_t(s.size()) * sizeof(QChar));
-        text += s.size();
-        ++slot;
-    }
-    return a;
-}
+// The account as an item in a buffer of its own; throws std::bad_alloc.
+StoredAccount pack(const AccountRecord& r);
 
 // Fills r from a; string fields the account does not have are left as they are.
-inline void unpack(const StoredAccount& a, AccountRecord& r) {
-    r.Type = a.type;
-    r.ID = a.id;
-    r.ExpirationPwd = a.expirationPwd;
-    r.RecordDate = a.recordDate;
-    r.Reserved = a.reserved;
-    r.MyAccount = a.myAccount;
-    const auto fields = accountStringFields();
-    forEachField(a, [&](const PackedField& f) {
-        r.*fields[size_t(f.number)] = f.text.toString();
-        return true;
-    });
-}
+void unpack(const StoredAccount& a, AccountRecord& r);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Utf8.h"
+
 #include <QChar>
 #include <QString>
 #include <QStringView>
@@ -17,19 +19,42 @@ inline char16_t foldUnit(char16_t c) {
     return QChar::toCaseFolded(c);
 }
 
-// Appends text case-folded as QStringView::compare(Qt::CaseInsensitive) folds it, unit by unit,
-// so that comparing folded texts orders them as that comparison does.
-inline void appendFolded(std::u16string& out, QStringView text) {
+// Writes text case-folded as QStringView::compare(Qt::CaseInsensitive) folds it, unit by unit,
+// so that comparing folded texts orders them as that comparison does; out has room for
+// text.size() units. Returns the end.
+inline char16_t* writeFolded(char16_t* out, QStringView text) {
     const char16_t* p = text.utf16();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = p[i];
         if (c < 128)
-            out.push_back((c >= 'A' && c <= 'Z') ? char16_t(c + 32) : c);
+            *out++ = (c >= 'A' && c <= 'Z') ? char16_t(c + 32) : c;
         else if (QChar::isLowSurrogate(c) && i > 0 && QChar::isHighSurrogate(p[i - 1]))
-            out.push_back(QChar::lowSurrogate(QChar::toCaseFolded(QChar::surrogateToUcs4(p[i - 1], c))));
+            *out++ = QChar::lowSurrogate(QChar::toCaseFolded(QChar::surrogateToUcs4(p[i - 1], c)));
         else
-            out.push_back(QChar::toCaseFolded(c));
+            *out++ = QChar::toCaseFolded(c);
     }
+    return out;
+}
+
+// The same for checked UTF-8: the units writeFolded gives for the text's UTF-16; out has room for
+// n units.
+inline char16_t* writeFoldedUtf8(char16_t* out, const quint8* p, size_t n) {
+    const quint8* end = p + n;
+    while (p < end) {
+        if (*p < 0x80) {
+            const char16_t c = *p++;
+            *out++ = (c >= 'A' && c <= 'Z') ? char16_t(c + 32) : c;
+            continue;
+        }
+        const char32_t c = Utf8::next(p);
+        if (c < 0x10000) {
+            *out++ = QChar::toCaseFolded(char16_t(c));
+        } else {
+            *out++ = QChar::highSurrogate(c);
+            *out++ = QChar::lowSurrogate(QChar::toCaseFolded(c));
+        }
+    }
+    return out;
 }
 
 // Case-insensitive substring search (Horspool over case-folded UTF-16 units).

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AccountRecord.h"
+#include "AccountRows.h"
 
 #include <QString>
 #include <QStringList>
@@ -40,6 +41,10 @@ public:
     virtual bool PutRecord(AccountRecord& record) = 0;
     virtual int GetRecords(AccountRecords& out, int category) = 0; // 99 = every category
     virtual int FindRecords(const QString& text, AccountRecords& out) = 0;
+    // What the account list shows of the accounts GetRecords and FindRecords give, in the same
+    // order, without building their full records: for the list and the command line's listings.
+    virtual int ListRows(AccountRows& out, int category) = 0; // 99 = every category
+    virtual int FindRows(const QString& text, AccountRows& out) = 0;
     // True when another account than skipId has exactly this password; owner gets its Description.
     virtual bool PasswordInUse(const QString& password, QString& owner, int skipId) = 0;
     virtual int RecordCount(const AccountRecords& records) const = 0;

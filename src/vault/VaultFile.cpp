@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -32,28 +33,21 @@ Identity statPart(const struct stat& info) {
     return id;
 }
 
-// A keyed digest cheap enough for every open and save of a large vault (BLAKE2b over the whole
-// file costs four times as much): SipHash of each block, then BLAKE2b over the block hashes, each
-// with its own half of the key.
-class BlockDigest {
-public:
-    static_assert(crypto_shorthash_KEYBYTES == 16);
-    explicit BlockDigest(const unsigned char* key) : key_(key) {
-        crypto_generichash_init(&state_, key + 16, 16, 32);
+// Up to size bytes from offset, short only at the end of the file; -1 on a read error.
+qint64 readAt(int fd, void* into, qint64 size, qint64 offset) {
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, static_cast<char*>(into) + done, size_t(size - done), offset + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += n;
     }
-    void add(const char* block, size_t size) {
-        unsigned char h[crypto_shorthash_BYTES];
-        crypto_shorthash(h, reinterpret_cast<const unsigned char*>(block), size, key_);
-        crypto_generichash_update(&state_, h, sizeof h);
-    }
-    void finish(std::array<unsigned char, 32>& out) {
-        crypto_generichash_final(&state_, out.data(), out.size());
-    }
-
-private:
-    const unsigned char* key_;
-    crypto_generichash_state state_;
-};
+    return done;
+}
 
 // Up to one block from offset, short only at the end of the file; -1 on a read error.
 ssize_t readBlock(int fd, char* block, qint64 offset) {
@@ -107,41 +101,27 @@ RegularFile::~RegularFile() {
         ::close(fd_);
 }
 
-bool RegularFile::readAll(QByteArray& bytes, qint64 maxBytes) {
-    bytes.clear();
-    if (fd_ < 0 || size() > maxBytes)
-        return false;
-    // One byte more than the size says, to notice a file that grew meanwhile.
-    bytes.resize(size() + 1);
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pread(fd_, bytes.data() + done, size_t(bytes.size() - done), done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        done += n;
-    }
-    bytes.truncate(done);
-    return done == size();
-}
-
-bool RegularFile::identity(const unsigned char* digestKey, Identity& out) {
+bool RegularFile::readAll(quint8* into) {
     if (fd_ < 0)
         return false;
+    if (readAt(fd_, into, size(), 0) != size())
+        return false;
+    char more; // a file that grew meanwhile is not the one measured
+    return readAt(fd_, &more, 1, size()) == 0;
+}
+
+bool RegularFile::identity(Identity& out) {
+    if (fd_ < 0)
+        return false;
+    const qint64 n = size();
+    const qint64 head = std::min<qint64>(n, VaultFormat::HeaderBytes);
+    const qint64 tail = std::min<qint64>(n, VaultFormat::TagBytes);
+    quint8 bytes[VaultFormat::HeaderBytes + VaultFormat::TagBytes];
+    if (readAt(fd_, bytes, head, 0) != head || readAt(fd_, bytes + head, tail, n - tail) != tail)
+        return false;
     out = statPart(info_);
-    BlockDigest digest(digestKey);
-    QByteArray block(kChunk, Qt::Uninitialized);
-    qint64 done = 0;
-    for (ssize_t n; (n = readBlock(fd_, block.data(), done)) != 0; done += n) {
-        if (n < 0)
-            return false;
-        digest.add(block.constData(), size_t(n));
-    }
-    out.size = done; // what was read, should the file have changed under us
-    digest.finish(out.digest);
+    std::memcpy(out.head.data(), bytes, size_t(head));
+    std::memcpy(out.tail.data(), bytes + head, size_t(tail));
     return true;
 }
 
@@ -165,13 +145,13 @@ bool RegularFile::copyTo(int fd) {
     return true;
 }
 
-Identity identityOf(const struct stat& info, const QByteArray& bytes, const unsigned char* digestKey) {
+Identity identityOf(const struct stat& info, const quint8* bytes, qint64 size) {
     Identity id = statPart(info);
-    id.size = bytes.size();
-    BlockDigest digest(digestKey);
-    for (qsizetype at = 0; at < bytes.size(); at += qsizetype(kChunk))
-        digest.add(bytes.constData() + at, size_t(std::min<qsizetype>(kChunk, bytes.size() - at)));
-    digest.finish(id.digest);
+    id.size = size;
+    const qint64 head = std::min<qint64>(size, VaultFormat::HeaderBytes);
+    const qint64 tail = std::min<qint64>(size, VaultFormat::TagBytes);
+    std::memcpy(id.head.data(), bytes, size_t(head));
+    std::memcpy(id.tail.data(), bytes + size - tail, size_t(tail));
     return id;
 }
 

@@ -3,6 +3,8 @@
 // The vault's file on disk: reading it without ever blocking, telling whether it changed since it
 // was read, and the lock that lets one writer at a time read, change and save it.
 
+#include "VaultFormat.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,13 +13,18 @@
 
 namespace VaultFile {
 
-// A file as it was when this program last read or wrote it.
+// A file as it was when this program last read or wrote it: what the file system says of it, and
+// its first and last bytes. For a vault those are the header, with the nonce every save draws
+// afresh, and the tag that authenticates every byte in between under that nonce: together they
+// pin an authentic vault's content without reading it all again. A file changed in any other way
+// no longer opens, and the backup a save makes keeps it.
 struct Identity {
     dev_t device = 0;
     ino_t inode = 0;
     qint64 size = -1;
     qint64 modifiedNs = 0;
-    std::array<unsigned char, 32> digest{}; // keyed, so it tells nothing about the bytes to others
+    std::array<unsigned char, VaultFormat::HeaderBytes> head{};
+    std::array<unsigned char, VaultFormat::TagBytes> tail{};
 
     bool operator==(const Identity&) const = default;
 };
@@ -37,11 +44,10 @@ public:
     const struct stat& info() const { return info_; }
     qint64 size() const { return qint64(info_.st_size); }
 
-    // The whole file; false when reading fails or it holds more than maxBytes.
-    bool readAll(QByteArray& bytes, qint64 maxBytes);
-    // Its identity, the digest read from the file under the given 32-byte key; it equals the
-    // digest identityOf gives the same bytes.
-    bool identity(const unsigned char* digestKey, Identity& out);
+    // The whole file, size() bytes; false when reading fails or the file is not that size.
+    bool readAll(quint8* into);
+    // Its identity, read from the file; it equals what identityOf gives for the same bytes.
+    bool identity(Identity& out);
     // Copies the file from its start into another descriptor.
     bool copyTo(int fd);
 
@@ -52,7 +58,7 @@ private:
 };
 
 // The identity of bytes just read or written, with what the file system says of the file.
-Identity identityOf(const struct stat& info, const QByteArray& bytes, const unsigned char* digestKey);
+Identity identityOf(const struct stat& info, const quint8* bytes, qint64 size);
 
 // The file a path finally names: symbolic links followed, so that a save replaces the file and
 // leaves the link, and the folder synced is the one that holds the file.

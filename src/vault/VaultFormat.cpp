@@ -61,9 +61,8 @@ std::unique_ptr<Key> Key::forNewFile(KdfLimits limits, const QString& password) 
     return derive(limits, salt, password);
 }
 
-QByteArray seal(const Key& key, QByteArrayView payload) {
-    QByteArray file(HeaderBytes + payload.size() + TagBytes, Qt::Uninitialized);
-    auto* h = reinterpret_cast<unsigned char*>(file.data());
+void sealInPlace(const Key& key, quint8* file, qint64 payloadBytes) {
+    unsigned char* h = file;
     std::memset(h, 0, HeaderBytes);
     std::memcpy(h + MagicAt, Magic, sizeof Magic);
     putLe(h + VersionAt, Version, 2);
@@ -74,41 +73,53 @@ QByteArray seal(const Key& key, QByteArrayView payload) {
     std::memcpy(h + SaltAt, key.salt(), SaltBytes);
     randombytes_buf(h + NonceAt, NonceBytes); // never reuse a nonce under the same key
     unsigned long long cipherBytes = 0;
-    crypto_aead_xchacha20poly1305_ietf_encrypt(
-        h + HeaderBytes, &cipherBytes, reinterpret_cast<const unsigned char*>(payload.data()),
-        quint64(payload.size()), h, HeaderBytes, nullptr, h + NonceAt, key.bytes());
-    return file;
+    crypto_aead_xchacha20poly1305_ietf_encrypt(h + HeaderBytes, &cipherBytes, h + HeaderBytes,
+                                               quint64(payloadBytes), h, HeaderBytes, nullptr, h + NonceAt,
+                                               key.bytes());
 }
 
-Opened open(QByteArrayView file, const QString& password) {
-    if (file.size() < HeaderBytes + TagBytes || file.size() > MaxFileBytes)
-        return {OpenResult::NotAVault, nullptr, {}};
-    const auto* h = reinterpret_cast<const unsigned char*>(file.data());
+OpenResult openInPlace(quint8* file, qint64 size, const QString& password, std::unique_ptr<Key>& key) {
+    key.reset();
+    if (size < HeaderBytes + TagBytes || size > MaxFileBytes)
+        return OpenResult::NotAVault;
+    const unsigned char* h = file;
     if (std::memcmp(h + MagicAt, Magic, sizeof Magic) != 0)
-        return {OpenResult::NotAVault, nullptr, {}};
+        return OpenResult::NotAVault;
     if (getLe(h + VersionAt, 2) != Version)
-        return {OpenResult::UnknownVersion, nullptr, {}};
+        return OpenResult::UnknownVersion;
     if (getLe(h + HeaderSizeAt, 2) != HeaderBytes || h[KdfAt] != KdfArgon2id || h[KdfAt + 1] != 0 ||
         h[KdfAt + 2] != 0 || h[KdfAt + 3] != 0)
-        return {OpenResult::NotAVault, nullptr, {}};
+        return OpenResult::NotAVault;
     const KdfLimits limits{getLe(h + OpsLimitAt, 8), getLe(h + MemLimitAt, 8)};
     if (!kdfLimitsAcceptable(limits.opsLimit, limits.memLimit) ||
         !kdfMemoryAffordable(limits.memLimit, physicalMemoryBytes()))
-        return {OpenResult::RefusedLimits, nullptr, {}};
+        return OpenResult::RefusedLimits;
     unsigned char salt[SaltBytes];
     std::memcpy(salt, h + SaltAt, SaltBytes);
-    Opened opened{OpenResult::Opened, Key::derive(limits, salt, password), {}};
-    if (!opened.key)
-        return {OpenResult::DerivationFailed, nullptr, {}};
-    const qsizetype cipherBytes = file.size() - HeaderBytes;
-    opened.payload = QByteArray(cipherBytes - TagBytes, Qt::Uninitialized);
+    std::unique_ptr<Key> derived = Key::derive(limits, salt, password);
+    if (!derived)
+        return OpenResult::DerivationFailed;
+    // The tag is checked over the ciphertext before a byte is decrypted over it.
     unsigned long long plainBytes = 0;
-    if (crypto_aead_xchacha20poly1305_ietf_decrypt(
-            reinterpret_cast<unsigned char*>(opened.payload.data()), &plainBytes, nullptr, h + HeaderBytes,
-            quint64(cipherBytes), h, HeaderBytes, h + NonceAt, opened.key->bytes()) != 0) {
-        wipe(opened.payload);
-        return {OpenResult::WrongKeyOrDamaged, nullptr, {}};
-    }
+    if (crypto_aead_xchacha20poly1305_ietf_decrypt(file + HeaderBytes, &plainBytes, nullptr,
+                                                   file + HeaderBytes, quint64(size - HeaderBytes), h,
+                                                   HeaderBytes, h + NonceAt, derived->bytes()) != 0)
+        return OpenResult::WrongKeyOrDamaged;
+    key = std::move(derived);
+    return OpenResult::Opened;
+}
+
+Opened open(QByteArrayView file, const QString& password) {
+    Opened opened;
+    if (file.size() > MaxFileBytes)
+        return opened;
+    QByteArray copy = file.toByteArray();
+    copy.detach();
+    auto* bytes = reinterpret_cast<quint8*>(copy.data());
+    opened.result = openInPlace(bytes, copy.size(), password, opened.key);
+    if (opened.result == OpenResult::Opened)
+        opened.payload = copy.mid(HeaderBytes, copy.size() - HeaderBytes - TagBytes);
+    wipe(copy);
     return opened;
 }
 

@@ -94,8 +94,10 @@ private:
     unsigned char salt_[SaltBytes] = {};
 };
 
-// The whole file: the header for the key with a fresh nonce, then the sealed payload.
-QByteArray seal(const Key& key, QByteArrayView payload);
+// Seals a payload where it lies: writes the header for the key with a fresh nonce at
+// file[0, HeaderBytes), encrypts file[HeaderBytes, HeaderBytes + payloadBytes) in place and puts the
+// tag after it. The buffer holds HeaderBytes + payloadBytes + TagBytes.
+void sealInPlace(const Key& key, quint8* file, qint64 payloadBytes);
 
 enum class OpenResult {
     Opened,
@@ -106,13 +108,17 @@ enum class OpenResult {
     WrongKeyOrDamaged, // the tag does not authenticate: wrong password, or changed bytes
 };
 
+// Checks the header, derives the key from the password and authenticates and decrypts the payload
+// in place: when opened, file[HeaderBytes, size - TagBytes) is the plaintext and key is set.
+OpenResult openInPlace(quint8* file, qint64 size, const QString& password, std::unique_ptr<Key>& key);
+
 struct Opened {
     OpenResult result = OpenResult::NotAVault;
     std::unique_ptr<Key> key; // when opened: to seal the next save with
     QByteArray payload;       // when opened; the caller wipes it
 };
 
-// Checks the header, derives the key from the password and authenticates and decrypts the payload.
+// The same on a copy of the file: for tests and tools.
 Opened open(QByteArrayView file, const QString& password);
 
 } // namespace VaultFormat

@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <malloc.h>
+#include <sys/mman.h>
+#include <sys/syscall.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace {
@@ -83,6 +86,51 @@ void free(void* p) noexcept {
             ++gHits;
     }
     __libc_free(p);
+}
+
+// Memory mapped apart from the heap (the vault engine keeps a whole decrypted file so) is searched as
+// it is unmapped, and anonymous mappings count as allocations that can be made to fail.
+void* mmap(void* address, size_t length, int protection, int flags, int fd, off_t offset) noexcept {
+    if ((flags & MAP_ANONYMOUS) && gFailAfter.load(std::memory_order_relaxed) >= 0 &&
+        gFailAfter.fetch_sub(1) == 0) {
+        gFailed = true;
+        errno = ENOMEM;
+        return MAP_FAILED;
+    }
+    return reinterpret_cast<void*>(::syscall(SYS_mmap, address, length, protection, flags, fd, offset));
+}
+
+int munmap(void* address, size_t length) noexcept {
+    if (address && gWatching.load(std::memory_order_relaxed)) {
+        ++gFrees;
+        // Read through the kernel, which refuses pages that cannot be read (guard pages) instead
+        // of faulting; chunks overlap by the secret's length so none is missed at an edge.
+        static char chunk[1 << 16];
+        const size_t step = sizeof chunk - 2 * gLength;
+        bool found = false;
+        for (size_t at = 0; at < length && !found; at += step) {
+            const size_t n = std::min(sizeof chunk, length - at);
+            size_t got = 0;
+            while (got < n) { // past a page that cannot be read, on to the next one
+                const iovec local{chunk + got, n - got},
+                    remote{static_cast<char*>(address) + at + got, n - got};
+                const ssize_t read = process_vm_readv(getpid(), &local, 1, &remote, 1, 0);
+                if (read > 0) {
+                    got += size_t(read);
+                    continue;
+                }
+                const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+                const uintptr_t here = reinterpret_cast<uintptr_t>(address) + at + got;
+                const size_t skipped = std::min(n - got, size_t((here / page + 1) * page - here));
+                std::memset(chunk + got, 0, skipped);
+                got += skipped;
+            }
+            found = memmem(chunk, n, gUtf8, gLength) || memmem(chunk, n, gUtf16, 2 * gLength);
+        }
+        if (found)
+            ++gHits;
+    }
+    return int(::syscall(SYS_munmap, address, length));
 }
 
 void* calloc(size_t count, size_t size) noexcept {

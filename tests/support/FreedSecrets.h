@@ -1,9 +1,10 @@
 #pragma once
 
 // A watch on the heap for tests of memory hygiene. Linked into a test, or preloaded into a program
-// with LD_PRELOAD, it stands in for malloc and its family: every block freed while a secret is
-// watched is searched for it, as UTF-8 and as UTF-16, and a block that still holds it is counted.
-// It can also make one allocation fail, to walk every path out-of-memory takes.
+// with LD_PRELOAD, it stands in for malloc and its family, and for mmap and munmap: every block
+// freed and every mapping unmapped while a secret is watched is searched for it, as UTF-8 and as
+// UTF-16, and one that still holds it is counted. It can also make one allocation (or anonymous
+// mapping) fail, to walk every path out-of-memory takes.
 //
 // Preloaded, it watches the secret in FREECHECK_SECRET from the start and at exit writes
 // "freecheck: N freed blocks held the secret" on standard error when N is not 0.

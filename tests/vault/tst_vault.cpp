@@ -1,17 +1,20 @@
 #include "AccountRecord.h"
 #include "Categories.h"
 #include "FileVaultEngine.h"
+#include "FoldedOrder.h"
 #include "ProcessHardening.h"
 #include "VaultFile.h"
 #include "VaultFormat.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <numeric>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -60,6 +63,77 @@ AccountRecord simple(int type, const QString& description, const QString& passwo
     r.Password = password;
     r.ExpirationPwd = NoDate;
     return r;
+}
+
+// How searches matched before they ran on the stored bytes: each UTF-16 unit case-folded on its
+// own (surrogates as they are), Horspool over the folded units. Searches must still find just this.
+class FirstMatcher {
+public:
+    explicit FirstMatcher(const QString& needle) {
+        for (QChar c : needle)
+            needle_.push_back(fold(c.unicode()));
+        skip_.fill(needle_.size());
+        for (size_t i = 0; i + 1 < needle_.size(); ++i)
+            skip_[needle_[i] & 0xFF] = std::min(skip_[needle_[i] & 0xFF], needle_.size() - 1 - i);
+    }
+    bool matches(QStringView hay) const {
+        const size_t m = needle_.size(), n = size_t(hay.size());
+        if (m == 0)
+            return true;
+        for (size_t pos = 0; pos + m <= n; pos += skip_[fold(hay[qsizetype(pos + m - 1)].unicode()) & 0xFF]) {
+            size_t i = 0;
+            while (i < m && fold(hay[qsizetype(pos + i)].unicode()) == needle_[i])
+                ++i;
+            if (i == m)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    static char16_t fold(char16_t c) { return c < 128 ? QChar::toLower(c) : QChar::toCaseFolded(c); }
+    std::u16string needle_;
+    std::array<size_t, 256> skip_{};
+};
+
+// A text of pieces that fold every way a search or sort must get right: ASCII, the Kelvin sign and
+// the long s (which fold to k and s), Latin, the sharp s and its capital, Greek sigmas, Cyrillic,
+// CJK, Deseret letters outside the Basic Multilingual Plane with a case of their own, an emoji,
+// and U+0000, which sorts after the end of a text.
+QString generatedText(QRandomGenerator& rng, int pieces) {
+    static const QStringList kPieces = {"a",
+                                        "A",
+                                        "k",
+                                        "K",
+                                        "s",
+                                        "S",
+                                        "\u212A",
+                                        "\u017F",
+                                        "qu",
+                                        "Za",
+                                        "ka",
+                                        "sk",
+                                        "é",
+                                        "É",
+                                        "ß",
+                                        "ẞ",
+                                        "σ",
+                                        "ς",
+                                        "Σ",
+                                        "д",
+                                        "Д",
+                                        "日本",
+                                        "😀",
+                                        "\U00010400",
+                                        " ",
+                                        "7",
+                                        "Zürich",
+                                        "\U00010428",
+                                        QString(1, QChar(0))};
+    QString text;
+    for (int i = int(rng.bounded(pieces + 1)); i > 0; --i)
+        text += kPieces[rng.bounded(kPieces.size())];
+    return text;
 }
 
 // The bytes with a little-endian number written over size bytes at offset.
@@ -232,21 +306,107 @@ private slots:
         AccountRecord d;
         d.Type = Pins;
         d.Password = QStringLiteral("1234");
-        a = put(a), b = put(b), c = put(c), d = put(d);
+        // The Kelvin sign and the long s fold to k and s; the sharp s stays one letter; Deseret
+        // letters, outside the Basic Multilingual Plane, are matched as they are.
+        AccountRecord f = simple(Misc, QStringLiteral("Z\u212Aelvin \u017Ftra\u00DFe \U00010400"));
+        a = put(a), b = put(b), c = put(c), d = put(d), f = put(f);
         const std::pair<QString, QList<int>> cases[] = {
             {"zürich", {b.ID, a.ID}}, // in listing order
             {"NEEDLE", {}},
             {"branch\nsec", {b.ID}},
-            {"bank user", {b.ID}},          // account names are searched too
-            {"", {d.ID, b.ID, c.ID, a.ID}}, // an empty text finds every account
+            {"bank user", {b.ID}},                // account names are searched too
+            {"", {d.ID, b.ID, c.ID, a.ID, f.ID}}, // an empty text finds every account
+            {"KE", {f.ID}},
+            {"sT", {f.ID}},
+            {"strasse", {}},
+            {QStringLiteral("\U00010428"), {}},
+            {QStringLiteral("\U00010400"), {f.ID}},
+            {QString(QChar(0xD801)), {f.ID}}, // half of that letter, as the search always did
         };
         AccountRecords out{a}; // whatever it held goes
+        AccountRows rows;
+        rows.append(7, Banks, u"gone", u"too");
         for (const auto& [text, expected] : cases) {
             QCOMPARE(e->FindRecords(text, out), int(expected.size()));
-            QList<int> ids;
-            for (const AccountRecord& r : out)
-                ids << r.ID;
+            QCOMPARE(e->FindRows(text, rows), int(expected.size()));
+            QList<int> ids, rowIds;
+            for (int i = 0; i < rows.size(); ++i)
+                ids << out[size_t(i)].ID, rowIds << rows.id(i);
             QCOMPARE(ids, expected);
+            QCOMPARE(rowIds, expected);
+        }
+    }
+
+    // On generated accounts: the list's rows are what full records show, in their order, which is
+    // QString's own case-insensitive order; and searches find what the first matcher found.
+    void rowsAndSearchesAgreeWithRecordsOnGeneratedAccounts() {
+        QRandomGenerator rng(20240917);
+        for (int i = 0; i < 400; ++i) {
+            AccountRecord r = simple(int(rng.bounded(CategoryCountTotal)), generatedText(rng, 4));
+            r.AccountName = generatedText(rng, 2);
+            r.Password = generatedText(rng, 3);
+            r.Notes = generatedText(rng, 6);
+            r.Email = generatedText(rng, 2);
+            put(r);
+        }
+        auto same = [](const AccountRows& rows, const AccountRecords& records) {
+            bool equal = rows.size() == int(records.size());
+            for (int i = 0; equal && i < rows.size(); ++i) {
+                const AccountRecord& r = records[size_t(i)];
+                equal = rows.id(i) == r.ID && rows.category(i) == r.Type &&
+                        rows.description(i) == r.Description && rows.accountName(i) == r.AccountName;
+            }
+            return equal;
+        };
+        AccountRecords records, all;
+        AccountRows rows;
+        for (int category : {AllCategories, int(Banks), int(Pins)}) {
+            QCOMPARE(e->ListRows(rows, category), e->GetRecords(records, category));
+            QVERIFY(same(rows, records));
+        }
+        e->GetRecords(all, AllCategories);
+        AccountRecords byHand = all; // added in id order
+        std::stable_sort(byHand.begin(), byHand.end(), [](const AccountRecord& a, const AccountRecord& b) {
+            return a.Description.compare(b.Description, Qt::CaseInsensitive) < 0;
+        });
+        QVERIFY(byHand == all);
+        // The same order on enough texts to be sorted by radix, either way round (as the list's
+        // header clicks sort), equal texts keeping their places.
+        QStringList texts;
+        FoldedOrder folded;
+        for (int i = 0; i < 6000; ++i)
+            folded.add(texts.emplaceBack(generatedText(rng, 5)));
+        for (const bool descending : {false, true}) {
+            std::vector<quint32> expected(size_t(texts.size()));
+            std::iota(expected.begin(), expected.end(), 0);
+            std::stable_sort(expected.begin(), expected.end(), [&](quint32 a, quint32 b) {
+                const int c = texts[a].compare(texts[b], Qt::CaseInsensitive);
+                return descending ? c > 0 : c < 0;
+            });
+            QVERIFY(folded.order(descending) == expected);
+        }
+
+        // Pieces of stored texts, secret ones too, in random case, some cutting a surrogate pair
+        // in two, and texts made up anew.
+        for (int k = 0; k < 400; ++k) {
+            const AccountRecord& r = all[size_t(rng.bounded(int(all.size())))];
+            const QString source = QStringList{r.Description, r.Notes, r.Password, r.Email}[rng.bounded(4)];
+            QString needle = k % 4 == 0 ? generatedText(rng, 2)
+                                        : source.mid(rng.bounded(source.size() + 1), 1 + rng.bounded(6));
+            for (QChar& c : needle)
+                c = rng.bounded(2) ? c.toUpper() : c.toLower();
+            const FirstMatcher first(needle);
+            QList<int> expected, found, foundRows;
+            for (const AccountRecord& a : all) {
+                if (first.matches(a.Description) || first.matches(a.AccountName) || first.matches(a.Notes) ||
+                    first.matches(a.Email) || needle.isEmpty())
+                    expected << a.ID;
+            }
+            e->FindRecords(needle, records);
+            e->FindRows(needle, rows);
+            for (size_t i = 0; i < records.size(); ++i)
+                found << records[i].ID, foundRows << rows.id(int(i));
+            QVERIFY2(found == expected && foundRows == expected, qPrintable(needle));
         }
     }
 

@@ -6,6 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
+#include <sys/mman.h>
+
 namespace {
 
 const QString kPassword = QStringLiteral("correct horse");
@@ -46,11 +49,16 @@ private slots:
 #ifdef __SANITIZE_ADDRESS__
         QSKIP("the sanitizer's allocator cannot be watched");
 #endif
-        // The watch sees frees at all, and a block with the secret when one goes.
+        // The watch sees frees at all, and a block with the secret when one goes, from the heap or
+        // mapped apart.
         freecheck_watch(kSecret);
         delete new QString(QString::fromLatin1(kSecret));
         QVERIFY(freecheck_frees() > 0);
         QCOMPARE(freecheck_hits(), 1);
+        void* mapped = ::mmap(nullptr, 1 << 20, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        std::memcpy(static_cast<char*>(mapped) + (1 << 19), kSecret, sizeof kSecret);
+        ::munmap(mapped, 1 << 20);
+        QCOMPARE(freecheck_hits(), 2);
         freecheck_watch(nullptr);
     }
 
@@ -72,6 +80,14 @@ private slots:
         QCOMPARE(leaksOf([&] { e->DeleteRecord(second.ID, AllCategories, true); }), 0);
 
         QVERIFY(e->PutRecord(second = account(QString::fromLatin1(kSecret))));
+        QCOMPARE(leaksOf([&] { e->CloseFile(); }), 0);
+
+        // Read from the file, the accounts are the decrypted file itself; it goes whole.
+        QVERIFY(e->OpenFile(path_, kPassword));
+        AccountRecord read;
+        e->GetRecord(1, AllCategories, read);
+        QCOMPARE(read.Password, QString::fromLatin1(kSecret));
+        QCOMPARE(leaksOf([&] { QVERIFY(e->SaveFile()); }), 0);
         QCOMPARE(leaksOf([&] { e->CloseFile(); }), 0);
     }
 
