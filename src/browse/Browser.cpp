@@ -29,13 +29,19 @@ QString number(qint64 n) {
     return QString::number(n);
 }
 
-QLabel* makePanel(const QString& name, QWidget* parent) {
-    auto* panel = new QLabel(parent);
+// A status panel that asks for its text's width but may be squeezed to a sliver, so a long text
+// is cut at the edge rather than holding the window wide.
+class StatusPanel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override { return {40, QLabel::minimumSizeHint().height()}; }
+};
+
+QLabel* makePanel(const QString& name, QWidget* parent, QSizePolicy::Policy widthPolicy) {
+    auto* panel = new StatusPanel(parent);
     panel->setObjectName(name);
     panel->setTextFormat(Qt::PlainText);
-    // Long texts are cut at the panel's edge rather than widening the window.
-    panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    panel->setMinimumWidth(40);
+    panel->setSizePolicy(widthPolicy, QSizePolicy::Preferred);
     panel->setContentsMargins(4, 0, 4, 0);
     return panel;
 }
@@ -61,12 +67,13 @@ Browser::Browser(AppServices& services, BrowserHost& host, QWidget* parentForWid
 
     status_ = new QStatusBar(parentForWidgets);
     status_->setObjectName(QStringLiteral("StatusBar_QX"));
-    panel1_ = makePanel(QStringLiteral("StatusBar_QX_Panel1"), status_);
-    panel2_ = makePanel(QStringLiteral("StatusBar_QX_Panel2"), status_);
+    // The counts take the room their text needs; the selected account has the rest.
+    panel1_ = makePanel(QStringLiteral("StatusBar_QX_Panel1"), status_, QSizePolicy::Preferred);
+    panel2_ = makePanel(QStringLiteral("StatusBar_QX_Panel2"), status_, QSizePolicy::Ignored);
     panel2_->setToolTip(kPanel2Tip);
     panel2_->installEventFilter(this);
-    status_->addWidget(panel1_, 2);
-    status_->addWidget(panel2_, 3);
+    status_->addWidget(panel1_, 0);
+    status_->addWidget(panel2_, 1);
 }
 
 Browser::~Browser() = default;
