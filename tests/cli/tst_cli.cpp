@@ -25,18 +25,14 @@ struct Result {
     QByteArray out, err;
 };
 
-// Runs the tool as a script would: arguments, standard input from a pipe, nothing else but the
-// environment entries given.
+// Runs the tool (or a shell) as a script would: arguments, standard input from a pipe, standard
+// output to a file when one is named, and nothing else but the environment entries given.
 Result run(const QStringList& args, const QByteArray& input = kMasterLine, const QString& outFile = {},
-           const QStringList& environment = {}) {
+           const QStringList& environment = {}, const QString& program = VANTREL_CLI) {
     QProcess p;
-    if (!outFile.isEmpty())
-        p.setStandardOutputFile(outFile);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString& e : environment)
-        env.insert(e.section(u'=', 0, 0), e.section(u'=', 1));
-    p.setProcessEnvironment(env);
-    p.start(VANTREL_CLI, args);
+    p.setStandardOutputFile(outFile);
+    p.setEnvironment(QProcess::systemEnvironment() + environment);
+    p.start(program, args);
     p.write(input);
     p.closeWriteChannel();
     if (!p.waitForFinished(60000))
@@ -75,20 +71,17 @@ AccountRecord record(std::initializer_list<QString> pairs) {
 // Strict RFC 4180 reader, to check what the export really says; nothing when a quote, a line
 // break or the last CRLF is out of place.
 std::optional<QList<QStringList>> parseCsv(const QString& text) {
-    static const QRegularExpression cell("(?:\"((?:[^\"]|\"\")*)\"|([^\",\r\n]*))(,|\r\n)");
-    QList<QStringList> rows;
-    QStringList row;
-    for (qsizetype at = 0; at < text.size();) {
-        const QRegularExpressionMatch m = cell.match(text, at, QRegularExpression::NormalMatch,
-                                                     QRegularExpression::AnchorAtOffsetMatchOption);
-        if (!m.hasMatch())
-            return std::nullopt;
-        row << (m.capturedStart(1) >= 0 ? m.captured(1).replace("\"\"", "\"") : m.captured(2));
+    // Each cell where the last one ended (\\G), quoted or plain, then a comma or a line break.
+    static const QRegularExpression cell("\\G(?:\"((?:[^\"]|\"\")*)\"|([^\",\r\n]*))(,|\r\n)");
+    QList<QStringList> rows(1);
+    qsizetype end = 0;
+    for (const QRegularExpressionMatch& m : cell.globalMatch(text)) {
+        rows.last() << (m.hasCaptured(1) ? m.captured(1).replace("\"\"", "\"") : m.captured(2));
         if (m.captured(3) == u"\r\n")
-            rows << std::exchange(row, {});
-        at = m.capturedEnd();
+            rows.append(QStringList());
+        end = m.capturedEnd();
     }
-    return row.isEmpty() ? std::optional(rows) : std::nullopt;
+    return end == text.size() && rows.takeLast().isEmpty() ? std::optional(rows) : std::nullopt;
 }
 
 } // namespace
@@ -152,14 +145,14 @@ private slots:
         QVERIFY(main.contains("Exit status"));
         for (const char* c :
              {"create", "ls", "show", "find", "add", "edit", "rm", "passwd", "generate", "export"}) {
-            QVERIFY2(main.contains("  " + QByteArray(c) + ' '), c);
             // Help needs no vault and no password, and wins over other mistakes before "--".
             const QByteArray help = ok(c + QString(" /no/such/vault.qx -x --bogus --help"), {});
-            QVERIFY2(help.startsWith("Usage: vantrel-cli " + QByteArray(c)), help.constData());
+            QVERIFY2(main.contains("  " + QByteArray(c) + ' ') &&
+                         help.startsWith("Usage: vantrel-cli " + QByteArray(c)),
+                     help.constData());
             QCOMPARE(ok(QString("help ") + c), help);
         }
-        QVERIFY(ok("create -h").contains("--kdf-cheap"));
-        QVERIFY(ok("import --help").contains("plain text"));
+        QVERIFY(ok("create -h").contains("--kdf-cheap") && ok("import --help").contains("plain text"));
         // Every field a user may set is named in the field list, under its own category.
         const QString addHelp = ok("add --help");
         QVERIFY(addHelp.contains(u"process list"));
@@ -237,6 +230,9 @@ private slots:
             {bank + "--password S3cr3t --field Password=S3cr3t", "add: Password given by both --field and"},
             {bank + "--generate 0", "add: --generate must be a whole number from 1 to 4096"},
             {"edit VAULT 1", "edit: nothing to change"},
+            {"show VAULT 2", "show: no account with ID 2 in 'VAULT'", 3},
+            {"rm VAULT 2", "rm: no account with ID 2", 3},
+            {"edit VAULT 2 --field Notes=x", "edit: no account with ID 2", 3},
             {"edit VAULT 1 --field WebsiteUrl=x", "edit: field 'WebsiteUrl' belongs to category WebSites"},
             {"edit VAULT 1 --field 'AccountName= '", "edit: an account name is required"},
             {"find VAULT ''", "find: the text to find is empty"},
@@ -290,15 +286,13 @@ private slots:
             QVERIFY(readAll(vault_) == before && !QFile::exists(file("fresh.qx")));
         }
         // Only a shell passes bytes that are no text; Qt would encode every argument.
-        QProcess p;
-        p.start("/bin/sh", {"-c",
-                            "printf 'master pw 1\\n' | \"$0\" add \"$1\" --category 0 --account-name a "
-                            "--description \"$(printf 'd\\377')\"",
-                            VANTREL_CLI, vault_});
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), 1);
-        QCOMPARE(p.readAllStandardError(),
-                 "vantrel-cli: argument 8 is not valid UTF-8 text (see 'vantrel-cli --help')\n");
+        const Result r = run({"-c",
+                              "printf 'master pw 1\\n' | \"$0\" add \"$1\" --category 0 --account-name a "
+                              "--description \"$(printf 'd\\377')\"",
+                              VANTREL_CLI, vault_},
+                             {}, {}, {}, "/bin/sh");
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.err, "vantrel-cli: argument 8 is not valid UTF-8 text (see 'vantrel-cli --help')\n");
         QCOMPARE(readAll(vault_), before);
     }
 
@@ -335,12 +329,7 @@ private slots:
 
         QCOMPARE(ok("rm VAULT 2"), "");
         QCOMPARE(ok("ls VAULT"), "3\tFile\tReport\treport.txt\n1\tBank\tSavings\tbob\n");
-        const QByteArray after = readAll(vault_);
-        for (const char* line : {"show VAULT 2", "rm VAULT 2", "edit VAULT 2 --field Notes=x"}) {
-            const Result r = cli(line);
-            QVERIFY2(r.code == 3 && r.err.contains("no account with ID 2"), line);
-        }
-        QCOMPARE(readAll(vault_), after);
+        QCOMPARE(cli("show VAULT 2").code, 3); // as every command on an identifier not in use
 
         // One account, one line, whatever its texts hold.
         QCOMPARE(ok("edit VAULT 3 --field 'Description=Re\tport\nX\x1b[2J\u202Egpj.exe\u2066'"), "");
@@ -370,18 +359,14 @@ private slots:
 
     void masterPasswordChanges() {
         QCOMPARE(add("--category Misc --description kept --account-name a"), u"1");
-        const QByteArray before = readAll(vault_);
         // Blanks around the master password do not count, as in the window program.
         QCOMPARE(ok("ls VAULT", "  " + kMaster + "\t\n"), "1\tMisc\tkept\ta\n");
         QCOMPARE(ok("create DIR/fresh.qx --kdf-cheap", "  abcde \r\n"), "");
         QVERIFY(opened(file("fresh.qx"), "abcde"));
 
         QCOMPARE(ok("passwd VAULT --kdf-cheap", kMasterLine + "  new master \n"), "");
-        QVERIFY(readAll(vault_).mid(32, 16) != before.mid(32, 16)); // a fresh salt
-        for (const char* line : {"ls VAULT", "ls VAULT.bak"}) {
-            QCOMPARE(cli(line).code, 2);
-            QCOMPARE(ok(line, "new master\n"), "1\tMisc\tkept\ta\n");
-        }
+        QCOMPARE(cli("ls VAULT").code, 2);
+        QCOMPARE(ok("ls VAULT", "new master\n"), "1\tMisc\tkept\ta\n");
         // --force replaces the vault: the old password no longer opens it, the new one does.
         QCOMPARE(ok("create VAULT --kdf-cheap --force", "other pw\n"), "");
         QCOMPARE(cli("ls VAULT", "new master\n").code, 2);
@@ -457,16 +442,15 @@ private slots:
         QCOMPARE(cli("export VAULT --csv", kMasterLine, file("export.csv")).code, 0);
         QCOMPARE(ok("create DIR/copy.qx --kdf-cheap"), "");
         const Result r = cli("import DIR/copy.qx DIR/export.csv");
-        QCOMPARE(r.code, 0);
-        QVERIFY(r.out.startsWith("Format: Vantrel\nAccounts added: 13\n  Bank: 1\n  Credit card: 1\n"));
-        QVERIFY(r.err.contains("still holds the passwords in plain text"));
+        QVERIFY(r.code == 0 &&
+                r.out.startsWith("Format: Vantrel\nAccounts added: 13\n  Bank: 1\n  Credit card: 1\n") &&
+                r.err.contains("still holds the passwords in plain text"));
         engine = opened(file("copy.qx"));
         QVERIFY(engine);
         for (AccountRecord expected : written) {
             AccountRecord back;
             engine->GetRecord(expected.ID, AllCategories, back); // imported in export order
-            QVERIFY(back.RecordDate > 0.0);
-            back.RecordDate = expected.RecordDate;
+            expected.RecordDate = back.RecordDate > 0.0 ? back.RecordDate : -1.0;
             QCOMPARE(back, expected);
         }
     }
@@ -503,20 +487,14 @@ private slots:
         QCOMPARE(readAll(vault_), before);
         QCOMPARE(ok("ls VAULT"), ""); // readers need no lock
         held.release();
-        // Each reads the vault, adds its account and saves; none may save over another's account.
-        // Standard input from a file lets them all go at once.
-        QVERIFY(writeAll(file("input"), kMasterLine));
-        QProcess runs[6];
-        for (int i = 0; i < 6; ++i) {
-            runs[i].setStandardInputFile(file("input"));
-            runs[i].start(
-                VANTREL_CLI,
-                args("add VAULT --category Misc --account-name a --description writer" + QString::number(i)));
-        }
-        for (QProcess& p : runs) {
-            QVERIFY(p.waitForFinished(60000));
-            QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
-        }
+        // Six at once each read the vault, add an account and save; none may save over another's
+        // account, and any that failed would say so on standard error.
+        const Result writers = run({"-c",
+                                    "for i in 0 1 2 3 4 5; do printf 'master pw 1\\n' | \"$0\" add \"$1\" "
+                                    "--category Misc --account-name a --description writer$i & done; wait",
+                                    VANTREL_CLI, vault_},
+                                   {}, {}, {}, "/bin/sh");
+        QVERIFY2(writers.code == 0 && writers.err.isEmpty(), writers.err.constData());
         const QByteArray listed = ok("ls VAULT");
         for (int i = 0; i < 6; ++i)
             QVERIFY2(listed.contains("\twriter" + QByteArray::number(i) + '\t'), listed.constData());

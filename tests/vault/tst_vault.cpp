@@ -2,7 +2,6 @@
 #include "Categories.h"
 #include "FileVaultEngine.h"
 #include "FoldedOrder.h"
-#include "ProcessHardening.h"
 #include "VaultFile.h"
 #include "VaultFormat.h"
 
@@ -15,8 +14,6 @@
 #include <QTest>
 
 #include <numeric>
-#include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -156,8 +153,7 @@ private slots:
         QVERIFY(e->SaveFile());
 
         auto f = engine();
-        QVERIFY(f->OpenFile(path("v.qx"), kPassword));
-        QCOMPARE(f->AccountCount(), int(stored.size()));
+        QVERIFY(f->OpenFile(path("v.qx"), kPassword) && f->AccountCount() == int(stored.size()));
         QSet<int> ids;
         for (const AccountRecord& r : stored) {
             AccountRecord back = fullRecord(Misc); // nothing of what it held stays
@@ -180,8 +176,7 @@ private slots:
             "73d354715d8b4d4353a5a68e97cbe6eb8ef062f13c1cd7fa638646092e5b0169c754d35f1410ad427c476fcc7e40c509"
             "0c364f84a080d359fcef9187e27a0dc96455dd18ce7a85df8f869bea93098aadea4b16bbba7919e41e7b7df95e3a2f90"
             "0495afa1801ea9f8d3071d964ce752869dfcaea023f8");
-        QVERIFY(writeAll(path("old.qx"), file));
-        QVERIFY(e->OpenFile(path("old.qx"), kPassword));
+        QVERIFY(writeAll(path("old.qx"), file) && e->OpenFile(path("old.qx"), kPassword));
         AccountRecord back;
         e->GetRecord(1, Banks, back);
         QStringList fields; // every field that is set
@@ -431,10 +426,10 @@ private slots:
                      qPrintable(QString("%1 x %2").arg(ops).arg(mem)));
         // Within those bounds, never more than half of the machine's memory.
         const quint64 GiB = quint64(1) << 30;
-        QVERIFY(kdfMemoryAffordable(MaxKdfMemLimit, 8 * GiB));
-        QVERIFY(!kdfMemoryAffordable(MaxKdfMemLimit, 8 * GiB - 1));
-        QVERIFY(kdfMemoryAffordable(moderate.memLimit, 512 << 20));
-        QVERIFY(!kdfMemoryAffordable(moderate.memLimit, 511 << 20));
+        QVERIFY(kdfMemoryAffordable(MaxKdfMemLimit, 8 * GiB) &&
+                !kdfMemoryAffordable(MaxKdfMemLimit, 8 * GiB - 1));
+        QVERIFY(kdfMemoryAffordable(moderate.memLimit, 512 << 20) &&
+                !kdfMemoryAffordable(moderate.memLimit, 511 << 20));
         QVERIFY(physicalMemoryBytes() >= 64 << 20);
     }
 
@@ -486,10 +481,9 @@ private slots:
         e->DeleteFile(path("v.qx"));
         QCOMPARE(readAll(path("v.qx")), before);
         QVERIFY(::chmod(qPrintable(path("v.qx")), 0666) == 0);
-        QVERIFY(e->CreateFile(path("v.qx"), "another one"));
-        QCOMPARE(mode("v.qx"), 0600u);
-        QVERIFY(!e->OpenFile(path("v.qx"), kPassword));
-        QVERIFY(e->OpenFile(path("v.qx"), "another one") && e->AccountCount() == 0);
+        QVERIFY(e->CreateFile(path("v.qx"), "another one") && mode("v.qx") == 0600);
+        QVERIFY(!e->OpenFile(path("v.qx"), kPassword) && e->OpenFile(path("v.qx"), "another one"));
+        QCOMPARE(e->AccountCount(), 0);
     }
 
     void saveByAnotherUserKeepsOwnerAndGroup() {
@@ -499,8 +493,8 @@ private slots:
         for (bool create : {false, true}) {
             QVERIFY(create ? e->CreateFile(path("v.qx"), kPassword) : e->SaveFile());
             struct stat info {};
-            QVERIFY(::stat(qPrintable(path("v.qx")), &info) == 0);
-            QVERIFY(info.st_uid == 65534 && info.st_gid == 65534);
+            QVERIFY(::stat(qPrintable(path("v.qx")), &info) == 0 && info.st_uid == 65534 &&
+                    info.st_gid == 65534);
         }
     }
 
@@ -514,12 +508,10 @@ private slots:
         AccountRecord theirs = simple(Pins, "theirs");
         QVERIFY(other->PutRecord(theirs) && other->SaveFile());
         const QByteArray theirFile = readAll(path("v.qx"));
-        QCOMPARE(e->SaveFileChecked(false), SaveResult::ChangedOnDisk);
-        QVERIFY(!e->SaveFile());
+        QVERIFY(e->SaveFileChecked(false) == SaveResult::ChangedOnDisk && !e->SaveFile());
         QCOMPARE(readAll(path("v.qx")), theirFile);
         // Told to, it writes over them; their version is the backup.
-        QCOMPARE(e->SaveFileChecked(true), SaveResult::Saved);
-        QCOMPARE(readAll(path("v.qx.bak")), theirFile);
+        QVERIFY(e->SaveFileChecked(true) == SaveResult::Saved && readAll(path("v.qx.bak")) == theirFile);
         AccountRecords all;
         QVERIFY(other->OpenFile(path("v.qx"), kPassword) && other->GetRecords(all, AllCategories) == 1);
         QCOMPARE(all[0].Description, u"mine");
@@ -529,13 +521,12 @@ private slots:
         QVERIFY(writeAll(path("v.qx"), with(now, now.size() - 1, quint8(now.back()) ^ 1, 1)));
         QCOMPARE(e->SaveFileChecked(false), SaveResult::ChangedOnDisk);
         // A file removed meanwhile holds nothing to lose.
-        QVERIFY(QFile::remove(path("v.qx")));
-        QCOMPARE(e->SaveFileChecked(false), SaveResult::Saved);
+        QVERIFY(QFile::remove(path("v.qx")) && e->SaveFileChecked(false) == SaveResult::Saved);
         QVERIFY(other->OpenFile(path("v.qx"), kPassword));
 
-        VaultFile::Lock held, second;
+        // Another writer holds the lock (the command-line tests try two locks at once).
+        VaultFile::Lock held;
         QCOMPARE(held.acquire(path("v.qx"), 0), VaultFile::Lock::Result::Locked);
-        QCOMPARE(second.acquire(path("v.qx"), 0), VaultFile::Lock::Result::Busy);
         e->setLockWait(0);
         const QByteArray before = readAll(path("v.qx"));
         put(simple(Banks, "b"));
@@ -549,47 +540,39 @@ private slots:
         held.release();
         QVERIFY(!QFile::exists(path("v.qx.lock"))); // removed when let go
         QVERIFY(e->SaveFile() && !QFile::exists(path("v.qx.lock")));
-        QCOMPARE(second.acquire(path("v.qx"), 0), VaultFile::Lock::Result::Locked);
     }
 
     void symlinkedVaultReplacesItsTarget() {
         QDir root(dir_->path());
         QVERIFY(root.mkdir("real") && root.mkdir("links") && e->CreateFile(path("real/v.qx"), kPassword));
-        QVERIFY(QFile::link("../real/v.qx", path("links/v.qx")));
-        QVERIFY(e->OpenFile(path("links/v.qx"), kPassword));
+        QVERIFY(QFile::link("../real/v.qx", path("links/v.qx")) &&
+                e->OpenFile(path("links/v.qx"), kPassword));
         put(simple(Banks, "through the link"));
-        QVERIFY(e->SaveFile());
-        QVERIFY(QFileInfo(path("links/v.qx")).isSymLink());
+        QVERIFY(e->SaveFile() && QFileInfo(path("links/v.qx")).isSymLink());
         QCOMPARE(QDir(path("links")).entryList(QDir::Files | QDir::System), QStringList{"v.qx"});
         QCOMPARE(QDir(path("real")).entryList(QDir::Files), (QStringList{"v.qx", "v.qx.bak"}));
-        QVERIFY(e->OpenFile(path("real/v.qx"), kPassword));
-        QCOMPARE(e->AccountCount(), 1);
+        QVERIFY(e->OpenFile(path("real/v.qx"), kPassword) && e->AccountCount() == 1);
     }
 
     // Created files are the owner's; one the user chose to share keeps its mode across saves, and
     // so does its backup, which keeps one generation.
     void backupsAndModes() {
-        QCOMPARE(mode("v.qx"), 0600u);
-        QVERIFY(!QFile::exists(path("v.qx.bak"))); // creating is not saving
+        QVERIFY(mode("v.qx") == 0600 && !QFile::exists(path("v.qx.bak"))); // creating is not saving
         const QByteArray created = readAll(path("v.qx"));
         QVERIFY(::chmod(qPrintable(path("v.qx")), 0640) == 0);
         put(simple(Banks, "first"));
-        QVERIFY(e->SaveFile());
-        QCOMPARE(readAll(path("v.qx.bak")), created);
+        QVERIFY(e->SaveFile() && readAll(path("v.qx.bak")) == created);
         const QByteArray first = readAll(path("v.qx"));
-        QVERIFY(e->SaveFile());
-        QCOMPARE(readAll(path("v.qx.bak")), first);
+        QVERIFY(e->SaveFile() && readAll(path("v.qx.bak")) == first);
         QVERIFY(readAll(path("v.qx")) != first); // every save takes a fresh nonce
         QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), (QStringList{"v.qx", "v.qx.bak"}));
         QVERIFY(mode("v.qx") == 0640 && mode("v.qx.bak") == 0640);
         e->SetKeepBackup(false);
-        QVERIFY(e->SaveFile());
-        QCOMPARE(readAll(path("v.qx.bak")), first);
+        QVERIFY(e->SaveFile() && readAll(path("v.qx.bak")) == first);
         // Where no hard link can be made, a copy of the same bytes and mode takes its place.
         VaultFile::RegularFile current(path("v.qx"));
         QVERIFY(VaultFile::copyBackup(current, path("copy.bak")));
-        QCOMPARE(readAll(path("copy.bak")), readAll(path("v.qx")));
-        QCOMPARE(mode("copy.bak"), 0640u);
+        QVERIFY(readAll(path("copy.bak")) == readAll(path("v.qx")) && mode("copy.bak") == 0640);
     }
 
     void changingTheMasterPasswordReseals() {
@@ -598,8 +581,7 @@ private slots:
         const QByteArray before = readAll(path("v.qx"));
         FileVaultEngine f(KdfLimits{2, 2 * MinKdfMemLimit});
         QVERIFY(f.OpenFile(path("v.qx"), kPassword));
-        QVERIFY(!f.ChangeMasterPassword("not it", "new secret"));
-        QVERIFY(f.SaveFile());
+        QVERIFY(!f.ChangeMasterPassword("not it", "new secret") && f.SaveFile());
         QVERIFY(e->OpenFile(path("v.qx"), kPassword)); // unchanged by the refusal
         QVERIFY(f.ChangeMasterPassword(kPassword, "new secret") && f.SaveFile());
         const QByteArray after = readAll(path("v.qx"));
@@ -607,18 +589,10 @@ private slots:
         QVERIFY(after.mid(SaltAt, SaltBytes) != before.mid(SaltAt, SaltBytes));
         QCOMPARE(after.mid(OpsLimitAt, 16), with(with(QByteArray(16, 0), 0, 2, 8), 8, 2 * MinKdfMemLimit, 8));
         // Neither the file nor its backup opens with the old password any more.
-        for (const char* name : {"v.qx", "v.qx.bak"}) {
-            QVERIFY2(!e->OpenFile(path(name), kPassword), name);
-            QVERIFY2(e->OpenFile(path(name), "new secret"), name);
-            QCOMPARE(e->AccountCount(), 1);
-        }
-    }
-
-    void coreDumpsAreOff() {
-        QVERIFY(keepSecretsOutOfCoreDumps());
-        QCOMPARE(::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0), 0);
-        struct rlimit core {};
-        QVERIFY(::getrlimit(RLIMIT_CORE, &core) == 0 && core.rlim_cur == 0 && core.rlim_max == 0);
+        for (const char* name : {"v.qx", "v.qx.bak"})
+            QVERIFY2(!e->OpenFile(path(name), kPassword) && e->OpenFile(path(name), "new secret") &&
+                         e->AccountCount() == 1,
+                     name);
     }
 
     void generatorAndDigest() {
@@ -645,9 +619,7 @@ private slots:
         QVERIFY(e->GeneratePasswords(0, 8).isEmpty());
 
         const QString d = e->DigestText("pässword");
-        QCOMPARE(d, e->DigestText("pässword"));
-        QCOMPARE(d.size(), 64);
-        QVERIFY(d != e->DigestText("password"));
+        QVERIFY(d == e->DigestText("pässword") && d.size() == 64 && d != e->DigestText("password"));
         QVERIFY(engine()->DigestText("pässword") != d); // a fresh key: not comparable across runs
     }
 };
