@@ -183,7 +183,8 @@ private slots:
         const QByteArray badCsv = "title,password\r\nfine,1\r\n\"two\r\nlines\",2\r\nthree,3,extra\r\n";
         QVERIFY(writeAll(file("bad.csv"), badCsv) &&
                 writeAll(file("junk.qx"), before.left(before.size() / 2)));
-        QVERIFY(::mkfifo(qPrintable(file("pipe.qx")), 0600) == 0);
+        const QString longName = file(QString(250, u'v'));
+        QVERIFY(::mkfifo(qPrintable(file("pipe.qx")), 0600) == 0 && QFile::copy(vault_, longName));
         const QString bank = "add VAULT --category Banks --description d --account-name a ";
         struct Refusal {
             QString line, message;
@@ -267,6 +268,10 @@ private slots:
              kMasterLine + "title,password\nx,y\n"},
             {"import VAULT - --category Banks", "import: --category does not go with a Vantrel export", 1,
              kMasterLine + "Type,Description\n9,x\n"},
+            // A copy of the vault whose replacement cannot be written next to it: the temporary
+            // name is too long, even for root.
+            {"add " + longName + " --category Misc --description e --account-name b", "add: could not write",
+             4},
         };
         // A wrong master password or none, whether the command reads or changes the vault.
         for (const QString line : {"ls VAULT", "export VAULT --csv", "rm VAULT 1",
@@ -283,7 +288,8 @@ private slots:
             QVERIFY2(r.code == code && r.out.isEmpty() && r.err.startsWith(start) && r.err.count('\n') == 1 &&
                          r.err.endsWith(" --help')\n") == (code == 1) && !r.err.contains("S3cr3t"),
                      qPrintable(line + ": " + r.err));
-            QVERIFY(readAll(vault_) == before && !QFile::exists(file("fresh.qx")));
+            QVERIFY(readAll(vault_) == before && readAll(longName) == before &&
+                    !QFile::exists(file("fresh.qx")));
         }
         // Only a shell passes bytes that are no text; Qt would encode every argument.
         const Result r = run({"-c",
@@ -419,6 +425,24 @@ private slots:
                               "AccountName=pin", "Password='-pw", "Email='@me", "KeyNotes='\tk",
                               "FirstName=a=b", "Notes='\r@x", "RecordDate=*", "MyAccount=1"}));
         QCOMPARE(rows->at(1), parseCsv(csv)->at(1));
+
+        // Output that cannot be written is a failure, not a silent success.
+        QCOMPARE(cli("export VAULT --csv", kMasterLine, "/dev/full").code, 4);
+        // A terminal gets no export unless forced. Held open here too, so the terminal keeps what
+        // the tool wrote after the tool is gone.
+        const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+        const int keepOpen = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);
+        QVERIFY(keepOpen >= 0);
+        const Result refused = cli("export VAULT --csv", kMasterLine, ::ptsname(terminal));
+        QVERIFY(refused.code == 1 && refused.err.contains("add --force"));
+        QCOMPARE(cli("export VAULT --csv --force", kMasterLine, ::ptsname(terminal)).code, 0);
+        struct pollfd ready = {terminal, POLLIN, 0};
+        char shown[64] = {};
+        QVERIFY(::poll(&ready, 1, 60000) == 1 && ::read(terminal, shown, sizeof shown - 1) > 0);
+        QVERIFY(QByteArray(shown).startsWith("Type,Category,"));
+        ::close(keepOpen);
+        ::close(terminal);
     }
 
     // Every field of every category, with commas, quotes, line breaks and blanks at either end,
@@ -517,36 +541,6 @@ private slots:
         // The watch works: a search text is no secret, and its copies go unwiped.
         QVERIFY(cli("find VAULT " + secret, master + '\n', {}, watched).err.startsWith("freecheck: "));
 #endif
-    }
-
-    void writeFailuresAreReported() {
-        QCOMPARE(add("--category Misc --description d --account-name a"), u"1");
-        // Output that cannot be written is a failure, not a silent success.
-        QCOMPARE(cli("export VAULT --csv", kMasterLine, "/dev/full").code, 4);
-        // A terminal gets no export unless forced. Held open here too, so the terminal keeps what
-        // the tool wrote after the tool is gone.
-        const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
-        QVERIFY(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
-        const int keepOpen = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);
-        QVERIFY(keepOpen >= 0);
-        const Result refused = cli("export VAULT --csv", kMasterLine, ::ptsname(terminal));
-        QVERIFY(refused.code == 1 && refused.err.contains("add --force"));
-        QCOMPARE(cli("export VAULT --csv --force", kMasterLine, ::ptsname(terminal)).code, 0);
-        struct pollfd ready = {terminal, POLLIN, 0};
-        char shown[64] = {};
-        QVERIFY(::poll(&ready, 1, 60000) == 1 && ::read(terminal, shown, sizeof shown - 1) > 0);
-        QVERIFY(QByteArray(shown).startsWith("Type,Category,"));
-        ::close(keepOpen);
-        ::close(terminal);
-
-        // A vault whose replacement cannot be written next to it (the temporary name is too long,
-        // even for root) stays as it was.
-        const QString longName = file(QString(250, u'v'));
-        QVERIFY(QFile::copy(vault_, longName));
-        const QByteArray before = readAll(longName);
-        const Result r = cli("add " + longName + " --category Misc --description e --account-name b");
-        QVERIFY(r.code == 4 && r.out.isEmpty() && r.err.contains("could not write"));
-        QCOMPARE(readAll(longName), before);
     }
 };
 
