@@ -381,11 +381,11 @@ private slots:
 
     void csvExport() {
         const QString tricky = "say \"hi\", ok", lines = "one\ntwo\r\nthree";
-        QCOMPARE(add("--category Forums --account-name me --field ExpirationPwd=2029-12-31 --description "
-                     "'Fórum, the' "
-                     "--password '" +
-                     tricky + "' --field 'Notes=" + lines + "' --field 'ForumUrl= spaced '"),
-                 u"1");
+        QCOMPARE(
+            add(QString("--category Forums --account-name me --field ExpirationPwd=2029-12-31 --description "
+                        "'Fórum, the' --password '%1' --field 'Notes=%2' --field 'ForumUrl= spaced '")
+                    .arg(tricky, lines)),
+            u"1");
         QCOMPARE(add("--category Pins --description =1+1 --account-name pin --field MyAccount=1"), u"2");
 
         const QByteArray csv = ok("export VAULT --csv");
