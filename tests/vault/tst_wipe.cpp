@@ -11,17 +11,14 @@
 
 namespace {
 
-const QString kPassword = QStringLiteral("correct horse");
+const QString kPassword = "correct horse";
 // Nothing but the account below holds this text.
 const char kSecret[] = "Qv7-unique-secret-Lm2";
 
 AccountRecord account(const QString& password) {
     AccountRecord r;
     r.Type = Banks;
-    r.Description = QStringLiteral("bank");
-    r.AccountName = QStringLiteral("me");
     r.Password = password;
-    r.ExpirationPwd = NoDate;
     return r;
 }
 
@@ -53,8 +50,7 @@ private slots:
         // mapped apart.
         freecheck_watch(kSecret);
         delete new QString(QString::fromLatin1(kSecret));
-        QVERIFY(freecheck_frees() > 0);
-        QCOMPARE(freecheck_hits(), 1);
+        QVERIFY(freecheck_frees() > 0 && freecheck_hits() == 1);
         void* mapped = ::mmap(nullptr, 1 << 20, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         std::memcpy(static_cast<char*>(mapped) + (1 << 19), kSecret, sizeof kSecret);
         ::munmap(mapped, 1 << 20);
@@ -64,29 +60,29 @@ private slots:
 
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
-        path_ = dir_->filePath(QStringLiteral("v.qx"));
+        path_ = dir_->filePath("v.qx");
         e = std::make_unique<FileVaultEngine>(KdfLimits::cheapest());
-        AccountRecord r = account(QString::fromLatin1(kSecret)), plain = account(QStringLiteral("pw"));
+        AccountRecord r = account(kSecret), plain = account("pw");
         QVERIFY(e->CreateFile(path_, kPassword) && e->PutRecord(r) && e->PutRecord(plain) && e->SaveFile());
     }
 
     void changedDeletedAndClosedAccountsAreWiped() {
-        AccountRecord edited = account(QStringLiteral("another password"));
+        AccountRecord edited = account("another password");
         edited.ID = 1;
         QCOMPARE(leaksOf([&] { QVERIFY(e->PutRecord(edited)); }), 0);
 
-        AccountRecord second = account(QString::fromLatin1(kSecret));
+        AccountRecord second = account(kSecret);
         QVERIFY(e->PutRecord(second));
         QCOMPARE(leaksOf([&] { e->DeleteRecord(second.ID, AllCategories, true); }), 0);
 
-        QVERIFY(e->PutRecord(second = account(QString::fromLatin1(kSecret))));
+        QVERIFY(e->PutRecord(second = account(kSecret)));
         QCOMPARE(leaksOf([&] { e->CloseFile(); }), 0);
 
         // Read from the file, the accounts are the decrypted file itself; it goes whole.
         QVERIFY(e->OpenFile(path_, kPassword));
         AccountRecord read;
         e->GetRecord(1, AllCategories, read);
-        QCOMPARE(read.Password, QString::fromLatin1(kSecret));
+        QCOMPARE(read.Password, kSecret);
         QCOMPARE(leaksOf([&] { QVERIFY(e->SaveFile()); }), 0);
         QCOMPARE(leaksOf([&] { e->CloseFile(); }), 0);
     }
@@ -109,13 +105,11 @@ private slots:
                 });
                 QVERIFY2(
                     leaks == 0,
-                    qPrintable(
-                        QStringLiteral("%1: allocation %2 failed").arg(saving ? "save" : "open").arg(skip)));
+                    qPrintable(QString("%1: allocation %2 failed").arg(saving ? "save" : "open").arg(skip)));
                 if (done)
                     break;
             }
-            QVERIFY(e->OpenFile(path_, kPassword)); // and the file is whole
-            QCOMPARE(e->AccountCount(), 2);
+            QVERIFY(e->OpenFile(path_, kPassword) && e->AccountCount() == 2); // and the file is whole
         }
     }
 };
