@@ -208,7 +208,15 @@ void TextCatalog::parse(const QStringList& lines) {
 }
 
 QString TextCatalog::GetText(const QString& id, int) const {
-    return textIn(selected_, id);
+    const Language* lang = spoken(selected_);
+    return lang ? lang->texts.value(id) : QString();
+}
+
+const TextCatalog::Language* TextCatalog::spoken(const QString& language) const {
+    auto lang = byName_.constFind(language);
+    if (lang == byName_.cend())
+        lang = byName_.constFind(default_);
+    return lang == byName_.cend() ? nullptr : &*lang;
 }
 
 void TextCatalog::SelectLanguage(const QString& language) {
@@ -238,8 +246,8 @@ void TextCatalog::LoadLanguageFile(const QString& path, int) {
 void TextCatalog::ApplyTexts(const QString&, QWidget* window, const QString& language) const {
     if (!window || window->objectName().isEmpty())
         return;
-    const auto lang = byName_.constFind(language);
-    if (lang == byName_.cend())
+    const Language* lang = spoken(language);
+    if (!lang)
         return;
     const auto texts = lang->windows.constFind(window->objectName());
     if (texts == lang->windows.cend())

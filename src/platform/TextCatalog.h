@@ -14,7 +14,8 @@ class QWidget;
 // file. The file format is described at the top of resources/vantrel.lan.
 class TextCatalog {
 public:
-    // The text of an identifier ("822") in the selected language; "" when it has none.
+    // The text of an identifier ("822") in the selected language; "" when it has none. A language
+    // the file does not have (a stale or hand-edited setting) speaks as the default language.
     QString GetText(const QString& id, int reserved = 0) const;
     void SelectLanguage(const QString& language);
     // Replaces what was loaded; a missing or unreadable file leaves an empty catalog.
@@ -57,6 +58,7 @@ private:
     void clear();
     void parse(const QStringList& lines);
     Language& languageNamed(const QString& name);
+    const Language* spoken(const QString& language) const;
     const ControlTexts* entry(const QString& language, const QString& window, const QString& control) const;
 
     QStringList languages_; // in file order

@@ -98,6 +98,8 @@ private slots:
         QCOMPARE(c.GetText("13", 0), "Only English"); // a section named twice adds to the first
         c.SelectLanguage("english");
         QCOMPARE(c.GetText("12"), QString());
+        c.SelectLanguage("Deutsch"); // not in the file: the default answers
+        QCOMPARE(c.GetText("12"), "Zwölf");
         // Without a [default] line the first language is the default.
         QCOMPARE(loaded("[language Italian]\n[language English]\n").DefaultLanguage(), "Italian");
     }
@@ -129,8 +131,7 @@ private slots:
         auto* innerOk = named(new QPushButton("Inner", named(new QDialog(&window), "Inner")), "Inner_OK");
 
         QCOMPARE(missingControls(c, "German", &window), QStringList({"Absent", "Inner_OK"}));
-        c.ApplyTexts("Vantrel", &window, "English"); // a language the file lacks
-        window.setObjectName("Third");               // and a window it does not name
+        window.setObjectName("Third"); // a window the file does not name
         c.ApplyTexts("Vantrel", &window, "German");
         window.setObjectName("Win");
 
@@ -145,6 +146,10 @@ private slots:
         QCOMPARE(shown, QStringList({"Fenster", "&Datei", "Dateibefehle", "Ö&ffnen", "Speichern",
                                      "Bestätigen", "Address", "nur Tipp", "Allgemein", "Erste Seite",
                                      "Advanced", "secret", "Doppelklick", "Cancel", "Inner"}));
+        // A language the file lacks (a stale setting) gets the default language, not blanks.
+        window.setWindowTitle("Window");
+        c.ApplyTexts("Vantrel", &window, "Klingon");
+        QCOMPARE(window.windowTitle(), "Fenster");
     }
 
     // The shipped file: every text and every control entry in every language, none blank.
