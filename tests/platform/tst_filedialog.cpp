@@ -55,19 +55,17 @@ private slots:
             cmnDlg dlg(backend);
             dlg.FileName = "*.qx";
             dlg.CancelError = cancelError;
-            bool thrown = false;
+            int raisedError = 0;
             try {
                 dlg.ShowOpen();
             } catch (const cmnDlgError& e) {
-                thrown = true;
-                QCOMPARE(e.number, 32755);
+                raisedError = e.number;
             }
-            QCOMPARE(thrown, raised);
-            QCOMPARE(dlg.APIReturn(), answer.chosen ? 1 : 0);
-            QCOMPARE(dlg.ExtendedError(), qMax(answer.errorCode, 0));
-            QCOMPARE(dlg.FileName, answer.chosen ? answer.path : "*.qx");
-            QCOMPARE(dlg.FileTitle, answer.chosen ? "mine.qx" : "");
-            QCOMPARE(dlg.FilterIndex, answer.filterIndex);
+            QCOMPARE(std::tuple(raisedError, dlg.APIReturn(), dlg.ExtendedError()),
+                     std::tuple(raised ? 32755 : 0, answer.chosen ? 1 : 0, qMax(answer.errorCode, 0)));
+            const QString title = answer.chosen ? "mine.qx" : "";
+            QCOMPARE(std::tuple(dlg.FileName, dlg.FileTitle, dlg.FilterIndex),
+                     std::tuple(answer.chosen ? answer.path : "*.qx", title, answer.filterIndex));
         }
     }
 };
