@@ -21,12 +21,13 @@ struct ImportRun : MainRun {
         makeVault("a.qx", "secret1", {"one"});
         QFile::copy(path("a.qx"), path(vault));
         QAction* entry = start().menus().action(MenuCommand::ImportCsv);
-        QVERIFY(main->menus().menu(MenuId::Utility)->actions().contains(entry) && !entry->isEnabled());
+        const bool offWithoutAFile = !entry->isEnabled();
         main->files().OpenGivenFile(path(vault));
         enterPassword("secret1");
         QVERIFY(writeFile("export.csv", bytes));
         bytes.isNull() ? files.cancel() : files.choose(csv);
         trigger(MenuCommand::ImportCsv);
+        QVERIFY(main->menus().menu(MenuId::Utility)->actions().contains(entry) && offWithoutAFile);
     }
 };
 
