@@ -19,16 +19,8 @@
 #include "Product.h"
 #include "TestServices.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QClipboard>
-#include <QDir>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPointer>
-#include <QPushButton>
 #include <QTest>
+#include <QtWidgets>
 
 // The window's title while no file is open.
 inline QString baseTitle() {
@@ -58,6 +50,10 @@ struct MainRun : TestServices {
     }
     void trigger(MenuCommand command) { main->menus().action(command)->trigger(); }
     bool enabled(MenuCommand command) const { return main->menus().action(command)->isEnabled(); }
+    bool writeFile(const QString& name, const QByteArray& bytes) const {
+        QFile file(path(name));
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
     // Types into the master password dialog and confirms, as a person would.
     void enterPassword(const QString& text) {
         InputPassword* dialog = main->inputPassword();

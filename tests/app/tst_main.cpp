@@ -8,7 +8,6 @@
 #include "StrengthBar.h"
 
 #include <QProcess>
-#include <QSettings>
 
 #include <sys/stat.h>
 
@@ -32,9 +31,8 @@ private slots:
         QCOMPARE(f.ini.read({}, "Preferences", "LanguageUsed"), u"English");
         QVERIFY(!f.ini.read({}, "Preferences", "LastBackupWarning").isEmpty());
         QVERIFY(f.shown().isEmpty()); // no backup reminder on a first start
-        QVERIFY(!m.inputPassword());
         QCOMPARE(m.windowTitle(), baseTitle());
-        QVERIFY(!f.enabled(C::Save));
+        QVERIFY(!m.inputPassword() && !f.enabled(C::Save));
         QVERIFY(!m.menus().menu(MenuId::Manager)->menuAction()->isEnabled());
         QVERIFY(!m.menus().menu(MenuId::Hidden)->menuAction()->isVisible());
         QCOMPARE(f.store.executablePath(), f.dir.filePath("vantrel"));
@@ -47,39 +45,34 @@ private slots:
         f.trigger(C::About);
         f.trigger(C::About);
         const QList<Form_about*> boxes = m.findChildren<Form_about*>();
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes[0]->isVisible());
+        QVERIFY(boxes.size() == 1 && boxes[0]->isVisible());
         QCOMPARE(boxes[0]->findChild<QPushButton*>("Command_OK")->text(), u"OK"); // from the language file
 
         m.show();
-        f.prompts.answerNo();
-        QVERIFY(!m.close());
+        for (bool yes : {false, true}) {
+            yes ? f.prompts.answerYes() : f.prompts.answerNo();
+            QCOMPARE(m.close(), yes);
+            QCOMPARE(f.quits, int(yes));
+        }
         QVERIFY(f.shown().contains(Text(TextId::ConfirmClose)));
         QCOMPARE(f.prompts.last(), Text(TextId::ConfirmExitTitle) + ": " + Text(TextId::ConfirmExit));
-        QCOMPARE(f.quits, 0);
-        f.prompts.answerYes();
-        QVERIFY(m.close());
-        QCOMPARE(f.quits, 1);
     }
 
-    // Due after more than ten days: shown, and counted again from now.
-    void backupReminderAfterElevenDays() {
-        MainRun f;
-        f.prefs.setLastBackupWarning(f.clock.now().addDays(-11));
-        f.start();
-        QCOMPARE(f.shown(), QStringList{Text(TextId::BackupReminder)});
-        QCOMPARE(f.prefs.LastBackupWarning(), f.clock.now());
-    }
-
-    // The file opened last is offered at start. Its master password box is rated with its bits as
-    // it changes, masked whatever the edit forms chose, shown and hidden by the mask button. Once
-    // open, the title follows the file's name and changes.
+    // The file opened last is offered at start, after the backup reminder when one is due (more
+    // than ten days: counted again from now). Its master password box is rated with its bits as
+    // it changes, masked whatever the edit forms chose, shown and hidden by the mask button. The
+    // key is derived on a thread of its own: meanwhile the main window takes no commands and a
+    // second Enter is not a second attempt. Once open, the title follows the file's name and
+    // changes.
     void masterPasswordDialogAtStart() {
         MainRun f;
         f.prefs.setHiddenChar({}); // the edit forms show passwords in clear
+        f.prefs.setLastBackupWarning(f.clock.now().addDays(-11));
         f.makeVault("MixedCase.QX", "secret1", {"one", "two"});
         f.prefs.setLastOpen(f.path("MixedCase.QX"));
         Main& m = f.start();
+        QCOMPARE(f.shown(), QStringList{Text(TextId::BackupReminder)});
+        QCOMPARE(f.prefs.LastBackupWarning(), f.clock.now());
         InputPassword* dialog = m.inputPassword();
         QVERIFY(dialog && !dialog->NewFile());
         QCOMPARE(dialog->windowTitle(), u"Master password:: MixedCase.QX");
@@ -98,8 +91,7 @@ private slots:
         QCOMPARE(bar->value(), 18);
         QCOMPARE(box->displayText(), "###"); // under the skin too
         QCOMPARE(box->toolTip(), tip(24));
-        for (int i = 0; i < 3; ++i)
-            QTest::keyClick(box, Qt::Key_Backspace);
+        box->clear();
         QCOMPARE(bar->value(), 0);
         for (QLineEdit::EchoMode expected : {QLineEdit::Normal, QLineEdit::Password}) {
             mask->setFocus(Qt::TabFocusReason);
@@ -114,19 +106,23 @@ private slots:
         box->setFocus(Qt::OtherFocusReason);
         QCOMPARE(box->selectedText(), box->text());
 
-        f.enterPassword("wrong");
-        QCOMPARE(f.prompts.asked.size(), 1);
+        box->clear();
+        QTest::keyClicks(box, "wrong");
+        QTest::keyClick(box, Qt::Key_Return);
+        QVERIFY(dialog->isWorking() && !m.isEnabled());
+        QVERIFY(!dialog->close()); // not while the engine works for it
+        QTest::keyClick(box, Qt::Key_Return);
+        QTRY_VERIFY(!dialog->isWorking());
+        QCOMPARE(f.prompts.asked.size(), 1); // one attempt, one answer
         QCOMPARE(f.prompts.asked[0].kind, ScriptedPrompts::Asked::Alert);
         QCOMPARE(f.prompts.last(), Text(TextId::MasterPasswordTitle) + ": " + Text(TextId::OpenFailed));
-        QVERIFY(box->text().isEmpty());
-        QVERIFY(!f.engine().IsOpen());
+        QVERIFY(box->text().isEmpty() && !f.engine().IsOpen() && m.isEnabled());
         f.enterPassword("  secret1 "); // blanks around the master password do not count
         QTRY_VERIFY(!m.inputPassword());
         QCOMPARE(f.engine().AccountCount(), 2);
         QCOMPARE(f.prefs.LastOpen(), f.path("MixedCase.QX"));
         QCOMPARE(m.recentFiles().History(), QStringList{f.path("MixedCase.QX")});
-        QVERIFY(f.enabled(C::Save));
-        QVERIFY(m.menus().menu(MenuId::Manager)->menuAction()->isEnabled());
+        QVERIFY(f.enabled(C::Save) && m.menus().menu(MenuId::Manager)->menuAction()->isEnabled());
         QCOMPARE(m.windowTitle(), baseTitle() + " - mixedcase.qx");
         m.set_Modified(true);
         QCOMPARE(m.windowTitle(), baseTitle() + " - mixedcase.qx [modified]");
@@ -134,6 +130,7 @@ private slots:
         QCOMPARE(m.windowTitle(), baseTitle() + " - mixedcase.qx");
         m.files().OpenGivenFile(f.path("MixedCase.QX")); // the file already open: nothing happens
         QVERIFY(!m.inputPassword());
+        QCOMPARE(f.prompts.asked.size(), 1); // by now any second attempt would have answered too
     }
 
     // Each row: what the user types in turn, the alert after the last entry and whether the file
@@ -164,21 +161,20 @@ private slots:
         Main& m = f.start();
         f.files.choose(f.path(name));
         f.trigger(C::New);
-        QCOMPARE(f.files.requests.size(), 1);
+        QVERIFY(f.files.requests.size() == 1 && m.inputPassword()->NewFile());
         QCOMPARE(f.files.requests[0].title, u"New Vantrel file");
         QCOMPARE(f.files.requests[0].kind, 2);
-        QVERIFY(m.inputPassword()->NewFile());
         QCOMPARE(f.shown(), QStringList({Text(TextId::NewFileIntro) + "\r\n" +
                                              Text(TextId::NewFileChooseMaster) + "\r\n",
                                          Text(TextId::RememberMaster)}));
         for (const QString& entry : entries)
             f.enterPassword(entry);
-        QCOMPARE(f.prompts.prompts().last(), Text(TextId(alert)));
-        QCOMPARE(f.engine().IsOpen(), created);
-        QCOMPARE(QFile::exists(f.path(name)), created);
-        QCOMPARE(!m.inputPassword(), created);
-        QCOMPARE(f.prefs.LastOpen(), created ? f.path(name) : QString());
-        QCOMPARE(m.recentFiles().History().size(), created ? 1 : 0);
+        QCOMPARE(f.prompts.last(), Text(TextId::MasterPasswordTitle) + ": " + Text(TextId(alert)));
+        QCOMPARE(QList<bool>({f.engine().IsOpen(), QFile::exists(f.path(name)), !m.inputPassword()}),
+                 QList<bool>(3, created));
+        const QStringList recent = created ? QStringList{f.path(name)} : QStringList();
+        QCOMPARE(m.recentFiles().History(), recent);
+        QCOMPARE(f.prefs.LastOpen(), recent.value(0));
         if (created) {
             QVERIFY(f.notices.visibleMessages().isEmpty()); // "type it again" went with the dialog
             QCOMPARE(f.accountsOnDisk(name, "abcde"), 0);
@@ -268,14 +264,14 @@ private slots:
             return;
         }
         QCOMPARE(f.engine().CurrentFilePath(), kept ? f.path("a.qx") : QString());
-        QCOMPARE(m.isModified(), kept);
-        QCOMPARE(m.windowTitle() == baseTitle(), !kept);
-        QCOMPARE(f.enabled(C::Save), kept);
-        QCOMPARE(m.menus().menu(MenuId::Manager)->isEnabled(), kept);
-        QCOMPARE(m.menus().menu(MenuId::Hidden)->isEnabled(), kept);
-        QCOMPARE(m.menus().action(C::VisitWebSite)->isVisible(), kept);
-        QCOMPARE(m.menus().action(C::VisitWebSiteMain)->isVisible(), kept);
-        QCOMPARE(m.browser().panelText(1) == Text(TextId::FileClosed), !kept);
+        const Menus& menus = m.menus();
+        QCOMPARE(
+            QList<bool>({m.isModified(), m.windowTitle() != baseTitle(), f.enabled(C::Save),
+                         menus.menu(MenuId::Manager)->isEnabled(), menus.menu(MenuId::Hidden)->isEnabled(),
+                         menus.action(C::VisitWebSite)->isVisible(),
+                         menus.action(C::VisitWebSiteMain)->isVisible(),
+                         m.browser().panelText(1) != Text(TextId::FileClosed)}),
+            QList<bool>(8, kept));
     }
 
     // A failed save is never taken for success, whoever asks for it (Save, Close, Exit or the
@@ -448,13 +444,10 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, message);
         MainRun f;
-        QVERIFY(f.makeVault("last.qx", "secret1") && f.makeVault("given.qx", "secret1"));
-        QVERIFY(f.makeVault("real.qx", "other password"));
-        QVERIFY(QDir(f.dir.path()).mkdir("folder.qx"));
+        QVERIFY(f.makeVault("last.qx", "secret1") && f.makeVault("given.qx", "secret1") &&
+                f.makeVault("real.qx", "other password") && QDir(f.dir.path()).mkdir("folder.qx") &&
+                f.writeFile("notes.qx", "shopping list\n"));
         QCOMPARE(::mkfifo(QFile::encodeName(f.path("pipe.qx")).constData(), 0600), 0);
-        QFile notes(f.path("notes.qx"));
-        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("shopping list\n") > 0);
-        notes.close();
         f.prefs.setLastOpen(f.path("last.qx"));
         f.start(f.path(name));
         QCOMPARE(f.main->inputPassword()->QXFile(), f.path(name));
@@ -462,26 +455,6 @@ private slots:
         QCOMPARE(f.prompts.prompts(), message ? QStringList{Text(TextId(message))} : QStringList());
         QCOMPARE(f.engine().CurrentFilePath(), message ? QString() : f.path(name));
         QCOMPARE(f.prefs.LastOpen(), f.path(message ? "last.qx" : name));
-    }
-
-    // The key is derived on a thread of its own: meanwhile the main window takes no commands and a
-    // second Enter is not a second attempt.
-    void unlockingRunsOffTheScreensThread() {
-        MainRun f;
-        QVERIFY(f.makeVault("a.qx", "secret1"));
-        Main& m = f.start(f.path("a.qx"));
-        QPointer<InputPassword> dialog = m.inputPassword();
-        auto* box = dialog->findChild<QLineEdit*>("Text_LogIn");
-        QTest::keyClicks(box, "wrong");
-        QTest::keyClick(box, Qt::Key_Return);
-        QVERIFY(dialog->isWorking() && !m.isEnabled());
-        QVERIFY(!dialog->close()); // not while the engine works for it
-        QTest::keyClick(box, Qt::Key_Return);
-        QTRY_VERIFY(!dialog->isWorking());
-        QCOMPARE(f.prompts.prompts(), QStringList{Text(TextId::OpenFailed)}); // one attempt, one answer
-        QVERIFY(m.isEnabled());
-        f.enterPassword("secret1");
-        QVERIFY(f.engine().IsOpen());
     }
 
     void helpAndVersionNeedNoDisplay() {
@@ -501,7 +474,8 @@ private slots:
     }
 
     // Warned after two idle minutes, saved and closed after the third without a question; activity
-    // over the window starts the count over; with no file it stays at zero and nothing is said.
+    // over the window starts the count over, and a form with typing puts the close off (an untouched
+    // one goes with the file); with no file the count stays at zero and nothing is said.
     void inactivityWarnsThenSavesAndCloses() {
         MainRun f;
         Main& m = f.startWithOpenVault();
@@ -518,42 +492,32 @@ private slots:
         f.idle(2);
         QTest::keyClick(&m, Qt::Key_Shift);
         f.idle(2);
-        QVERIFY(f.engine().IsOpen()); // never a third period in a row
-        QCOMPARE(f.shown(), QStringList(3, Text(TextId::IdleWarning)));
-        f.idle(1);
-        QCOMPARE(f.shown().last(), Text(TextId::IdleClosing));
-        QVERIFY(f.prompts.asked.isEmpty());
-        QVERIFY(!f.engine().IsOpen());
-        QCOMPARE(f.accountsOnDisk("a.qx", "secret1"), 1);
-        QCOMPARE(m.windowTitle(), baseTitle());
-        f.idle(4);
-        QCOMPARE(m.inactivity().IdleCount(), 0);
-        QCOMPARE(f.shown().size(), 4);
-    }
+        QCOMPARE(f.shown(), QStringList(3, Text(TextId::IdleWarning))); // never a third period in a row
 
-    void formsWithTypingPostponeTheClose() {
-        MainRun f;
-        Main& m = f.startWithOpenVault();
         m.commands().newAccountOf(Banks);
         m.set_UndoNew();
         m.commands().newAccountOf(Pins);
-        QVERIFY(m.commands().openForm(Pins));
         EditForm* typed = m.commands().openForm(Banks);
-        QTest::keyClicks(typed->Texts(Box::AccountName), "joe");
+        QVERIFY(typed && m.commands().openForm(Pins));
+        QTest::keyClicks(typed->Texts(Box::AccountName), "joe"); // activity too
         f.idle(3);
         QVERIFY(f.engine().IsOpen());
         QCOMPARE(m.commands().openForm(Banks), typed);
         QCOMPARE(typed->boxText(Box::AccountName), "joe");
-        QCOMPARE(f.shown(), QStringList(2, Text(TextId::IdleWarning)));
+        QCOMPARE(f.shown(), QStringList(5, Text(TextId::IdleWarning)));
         QCOMPARE(m.inactivity().IdleCount(), 2);
         QVERIFY(f.prompts.asked.isEmpty());
-
-        // Once the typing is gone, the next period closes the file and the untouched form.
-        f.prompts.answerNo();
+        f.prompts.answerNo(); // the typing goes: the next period closes the file and the other form
         QVERIFY(typed->close());
         f.idle(1);
-        QVERIFY(!f.engine().IsOpen());
-        QVERIFY(!m.commands().openForm(Pins));
+        QCOMPARE(f.shown().last(), Text(TextId::IdleClosing));
+        QCOMPARE(f.prompts.asked.size(), 1); // the form's own question only
+        QVERIFY(!f.engine().IsOpen() && !m.commands().openForm(Pins));
+        QCOMPARE(f.accountsOnDisk("a.qx", "secret1"), 1);
+        QCOMPARE(m.windowTitle(), baseTitle());
+        f.idle(4);
+        QCOMPARE(m.inactivity().IdleCount(), 0);
+        QCOMPARE(f.shown().size(), 6);
     }
 
     void copiedPasswordIsWipedAfterAMinute_data() {

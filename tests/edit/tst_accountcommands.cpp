@@ -13,9 +13,7 @@ private slots:
     void cleanup() { fx.reset(); }
 
     void secondNewAccountAsks() {
-        fx->main.current = Pins;
-        fx->commands.NewAccount();
-        EditForm* form = fx->commands.openForm(Pins);
+        EditForm* form = fx->newForm(Pins);
         QVERIFY(form && form->isVisible());
         QCOMPARE(form->parentWidget(), &fx->main.window);
         QTest::keyClicks(form->Texts(0), "joe");
@@ -127,42 +125,36 @@ private slots:
         QList<AccountRecord> all;
         for (int i = 0; i < 5; ++i)
             all << fx->put(i % 2 ? Banks : Serials, QStringLiteral("acct %1").arg(i), "joe");
+        auto remove = [&](const QList<AccountRecord>& rows, bool yes) {
+            fx->main.select(rows);
+            yes ? fx->prompts.answerYes() : fx->prompts.answerNo();
+            fx->commands.DeleteAccounts();
+        };
         const QString title = T(TextId::ConfirmDeleteTitle) + ": ";
         const QStringList refreshed{"UpdateBar", "ListAccounts(10)", "set_Modified(1)"};
-        fx->main.select({all[0]});
-        fx->prompts.answerNo();
-        fx->commands.DeleteAccounts();
+        remove({all[0]}, false);
         QCOMPARE(fx->prompts.last(), title + T(TextId::ConfirmDeleteOne) + "acct 0/joe?");
-        fx->main.select({all[1], all[3], all[4]});
-        fx->prompts.answerNo();
-        fx->commands.DeleteAccounts();
+        remove({all[1], all[3], all[4]}, false);
         QCOMPARE(fx->prompts.last(),
                  title + T(TextId::ConfirmDeleteMany) + "3" + T(TextId::ConfirmDeleteManyAfter));
         QCOMPARE(fx->engine().AccountCount(), 5);
 
-        fx->main.select({all[0]});
-        fx->prompts.answerYes();
-        fx->commands.DeleteAccounts();
+        remove({all[0]}, true);
         QCOMPARE(fx->shown(), QStringList{T(TextId::AccountDeletedBefore) + "acct 0/joe" +
                                           T(TextId::AccountDeletedAfter)});
         QCOMPARE(fx->main.calls, refreshed);
-        fx->prompts.answerYes(); // the row is stale now: no success notice, no refresh
-        fx->commands.DeleteAccounts();
+        remove({all[0]}, true); // the row is stale now: no success notice, no refresh
         QCOMPARE(fx->shown().last(), T(TextId::DeleteFailed));
         QCOMPARE(fx->main.calls, refreshed);
 
-        fx->main.select({all[1], all[3], all[4]});
-        fx->prompts.answerYes();
-        fx->commands.DeleteAccounts();
+        remove({all[1], all[3], all[4]}, true);
         QCOMPARE(fx->shown().last(), T(TextId::AccountsDeleted));
         QCOMPARE(fx->main.calls, refreshed + refreshed);
         AccountRecords left;
         QCOMPARE(fx->engine().GetRecords(left, AllCategories), 1);
         QCOMPARE(left.front(), all[2]);
 
-        fx->main.select({all[0], all[2]}); // the first went already
-        fx->prompts.answerYes();
-        fx->commands.DeleteAccounts();
+        remove({all[0], all[2]}, true); // the first went already
         QCOMPARE(fx->engine().AccountCount(), 0);
         QCOMPARE(fx->shown().last(), T(TextId::DeleteFailed));
     }

@@ -104,8 +104,7 @@ private slots:
             for (const auto& [box, name] : fieldsOf(c))
                 QCOMPARE(again->boxText(box), expected.*member(name));
             QCOMPARE(again->boxText(13), QString::number(expected.ID));
-            QVERIFY(!again->boxText(12).isEmpty());
-            QVERIFY(again->Check_MyAccount()->isChecked());
+            QVERIFY(!again->boxText(12).isEmpty() && again->Check_MyAccount()->isChecked());
             QCOMPARE(again->DTPicker_ExpirationPwd()->value(), 45000.25);
             QVERIFY(again->close());
         }
@@ -211,6 +210,7 @@ private slots:
 
     // The account name is trimmed; on Files and Serials the file or software name (box 14),
     // trimmed, stands in for a missing one. Without a name nothing is stored and the form stays.
+    // No expiry date was picked: none is stored.
     void nameRules() {
         const struct {
             int category;
@@ -225,6 +225,7 @@ private slots:
             form->setBoxText(99, "My bank");
             form->setBoxText(0, name);
             form->setBoxText(14, box14);
+            QVERIFY(!form->DTPicker_ExpirationPwd()->hasDate());
             form->Command_ok()->click();
             const CategoryInfo* info = categoryInfo(category);
             QCOMPARE(fx->shown(), QStringList{T(TextId(*stored ? info->msgStored : info->msgNameMissing))});
@@ -233,6 +234,7 @@ private slots:
             QCOMPARE(fx->engine().GetRecords(out, AllCategories), *stored ? 1 : 0);
             if (*stored) {
                 QCOMPARE(out.front().AccountName, stored);
+                QCOMPARE(out.front().ExpirationPwd, NoDate);
                 QCOMPARE(out.front().*member(fieldsOf(category).value(13).second), box14); // as typed
             }
         }
@@ -293,23 +295,15 @@ private slots:
         QVERIFY(!fx->commands.openForm(Banks));
     }
 
+    // Unedited boxes give back what they got: dates, line ends, separators and no length limit.
     void datesAndTextsComeBackExactly() {
-        EditForm* form = fx->newForm(Pins);
-        QVERIFY(!form->DTPicker_ExpirationPwd()->hasDate());
-        form->setBoxText(0, "none");
-        form->Command_ok()->click();
-        AccountRecords out;
-        fx->engine().GetRecords(out, Pins);
-        QCOMPARE(out.front().ExpirationPwd, NoDate);
-
-        // Unedited boxes give back what they got: line ends, separators and no length limit.
         AccountRecord record = fx->put(Services, QString(40000, 'd'), "joe");
         record.Notes = "a\r\nb\u00a0\u2028c\r\n";
         record.ServiceWhat = "one\rtwo";
         for (double date : {0.0, 2.0, 2.5}) {
             record.ExpirationPwd = date;
             fx->engine().PutRecord(record);
-            form = fx->edit(record);
+            EditForm* form = fx->edit(record);
             QCOMPARE(form->DTPicker_ExpirationPwd()->hasDate(), IsDateSet(date));
             QTest::keyClicks(form->Texts(2), "x");
             form->Command_ok()->click();
@@ -319,7 +313,7 @@ private slots:
             QCOMPARE(stored.Notes, record.Notes);
             QCOMPARE(stored.ServiceWhat, record.ServiceWhat);
         }
-        form = fx->edit(record);
+        EditForm* form = fx->edit(record);
         QTest::keyClicks(form->Texts(11), "x");
         form->Command_ok()->click();
         QCOMPARE(fx->stored(record.ID).Notes, "xa\r\nb\u00a0\r\nc\r\n"); // edited: line ends kept
