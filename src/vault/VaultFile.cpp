@@ -203,8 +203,12 @@ bool keepBackup(const QString& target, RegularFile& current) {
     for (int attempt = 0; attempt < 8; ++attempt) {
         const QByteArray temp = to + '.' + QByteArray::number(randombytes_uniform(1u << 30), 36);
         if (::link(from.constData(), temp.constData()) == 0) {
-            if (::rename(temp.constData(), to.constData()) == 0)
+            if (::rename(temp.constData(), to.constData()) == 0) {
+                // Renaming onto another link of the same file does nothing and leaves the
+                // temporary name (after a password change the backup is the file itself).
+                ::unlink(temp.constData());
                 return true;
+            }
             ::unlink(temp.constData());
             return false;
         }

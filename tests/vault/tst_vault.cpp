@@ -593,6 +593,10 @@ private slots:
             QVERIFY2(!e->OpenFile(path(name), kPassword) && e->OpenFile(path(name), "new secret") &&
                          e->AccountCount() == 1,
                      name);
+        // The backup is the new file itself until the next save; that save leaves no stray link
+        // behind, which would keep the old generation readable by whoever had it.
+        QVERIFY(f.SaveFile() && f.SaveFile());
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), (QStringList{"v.qx", "v.qx.bak"}));
     }
 
     void generatorAndDigest() {
