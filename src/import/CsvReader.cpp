@@ -66,7 +66,8 @@ bool CsvReader::next(QStringList& fields, int& line) {
                     // Copy up to the next quote in one go: most quoted values hold none.
                     qsizetype quote = at_;
                     while (quote < n && s[quote] != u'"') {
-                        if (s[quote] == u'\n')
+                        if (s[quote] == u'\n' ||
+                            (s[quote] == u'\r' && (quote + 1 >= n || s[quote + 1] != u'\n')))
                             ++line_;
                         ++quote;
                     }
@@ -83,15 +84,14 @@ bool CsvReader::next(QStringList& fields, int& line) {
                     }
                     break;
                 }
-                if (at_ < n && s[at_] != u',' && s[at_] != u'\n' &&
-                    !(s[at_] == u'\r' && at_ + 1 < n && s[at_ + 1] == u'\n'))
+                if (at_ < n && s[at_] != u',' && s[at_] != u'\n' && s[at_] != u'\r')
                     return fail(ImportProblem::StrayQuote, line_,
                                 QStringLiteral("text follows the closing double quote of a value"));
                 quotedOnly = fields.isEmpty();
             } else {
                 const qsizetype start = at_;
-                while (at_ < n && s[at_] != u',' && s[at_] != u'\n' &&
-                       !(s[at_] == u'\r' && at_ + 1 < n && s[at_ + 1] == u'\n')) {
+                // Lines end in CR LF, LF or (old Mac exports) CR alone.
+                while (at_ < n && s[at_] != u',' && s[at_] != u'\n' && s[at_] != u'\r') {
                     if (s[at_] == u'"')
                         return fail(
                             ImportProblem::StrayQuote, line_,
@@ -107,7 +107,7 @@ bool CsvReader::next(QStringList& fields, int& line) {
                 continue;
             }
             if (at_ < n) { // the record's line break
-                at_ += s[at_] == u'\r' ? 2 : 1;
+                at_ += s[at_] == u'\r' && at_ + 1 < n && s[at_ + 1] == u'\n' ? 2 : 1;
                 ++line_;
             }
             break;

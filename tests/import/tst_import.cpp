@@ -45,6 +45,8 @@ private slots:
             {"\xEF\xBB\xBF"
              "a,\"b,\"\"c\"\"\",d\r\n\"x\r\ny\nz\",,\"\"\r\nlast,row,without break",
              {"1:a|b,\"c\"|d", "2:x\r\ny\nz||", "5:last|row|without break"}},
+            // old Mac line ends (CR alone), a quoted one kept in its value and counted as a line
+            {"h,i\ra,\"b\rc\"\r\rd,e\r", {"1:h|i", "2:a|b\rc", "5:d|e"}},
             // blank lines skipped, a lone empty quoted value kept
             {"\n\na\n\r\n\"\"\n\n", {"3:a", "5:"}},
             // an unclosed quote is reported where it opens
