@@ -4,6 +4,7 @@
 #include "Categories.h"
 #include "CliError.h"
 #include "Output.h"
+#include "VaultProbe.h"
 
 #include <QFileInfo>
 
@@ -70,6 +71,9 @@ void openVault(Vault& v, const QString& path, const QString& command, Access acc
         fail(ExitUnreadable, QStringLiteral("%1: %2 is not a regular file").arg(command, shown(path)));
     if (!info.isReadable())
         fail(ExitUnreadable, QStringLiteral("%1: %2 cannot be read").arg(command, shown(path)));
+    // A file that is not ours is said so before a password is asked for, never "wrong password".
+    if (probeVaultFile(path) == VaultFileKind::NotAVault)
+        fail(ExitUnreadable, QStringLiteral("%1: %2 is not a Vantrel vault").arg(command, shown(path)));
     SecretInput::Secret master =
         v.input.next(QStringLiteral("Master password for %1: ").arg(oneLine(info.fileName())));
     requireMaster(v.input, master.status, command);

@@ -182,7 +182,8 @@ private slots:
         const QByteArray before = readAll(vault_);
         const QByteArray badCsv = "title,password\r\nfine,1\r\n\"two\r\nlines\",2\r\nthree,3,extra\r\n";
         QVERIFY(writeAll(file("bad.csv"), badCsv) &&
-                writeAll(file("junk.qx"), before.left(before.size() / 2)));
+                writeAll(file("junk.qx"), before.left(before.size() / 2)) &&
+                writeAll(file("notes.qx"), "not a vault\n"));
         const QString longName = file(QString(250, u'v'));
         QVERIFY(::mkfifo(qPrintable(file("pipe.qx")), 0600) == 0 && QFile::copy(vault_, longName));
         const QString bank = "add VAULT --category Banks --description d --account-name a ";
@@ -243,6 +244,7 @@ private slots:
             {"generate --count 1000000 --length 4096", "generate: Too many characters"},
             // Files that are no vault, a FIFO refused without waiting for a writer.
             {"rm DIR/junk.qx 1", "rm: wrong master password, or 'DIR/junk.qx'", 2},
+            {"rm DIR/notes.qx 1", "rm: 'DIR/notes.qx' is not a Vantrel vault", 2}, // said before the password
             {"rm DIR/missing.qx 1", "rm: 'DIR/missing.qx' does not exist", 2},
             {"rm DIR 1", "rm: 'DIR' is a folder, not a vault", 2},
             {"rm DIR/pipe.qx 1", "rm: 'DIR/pipe.qx' is not a regular file", 2},
