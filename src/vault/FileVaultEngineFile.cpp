@@ -107,6 +107,9 @@ SaveResult FileVaultEngine::writeFile(WriteMode mode) {
             return refuse(SaveResult::ChangedOnDisk, "another program changed it since it was read");
     }
 
+    // A vault its owner made read-only is not replaced behind their back (Qt refuses it too).
+    if (replacing && ::access(QFile::encodeName(target).constData(), W_OK) != 0 && errno == EACCES)
+        return refuse(SaveResult::Failed, "the file is read-only");
     QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly))
         return refuse(SaveResult::Failed, "a new file cannot be written in its folder");
