@@ -198,6 +198,7 @@ void Browser::Populate_ListView(AccountRows rows) {
         setPanel1(panel);
         list_->setHidden(n == 0); // an empty result leaves the area blank, not an empty grid
         SelectFirstAccount();
+        refreshPanel2();
     } catch (const VaultError&) {
     }
 }
@@ -378,7 +379,23 @@ void Browser::ListView_Accounts_ItemClick() {
         }
     }
     panel2_->setText(text);
+    panel2Key_ = selectedKey().value_or(QString());
     host_.UpdateContextMenus();
+}
+
+// After a new listing or a change of language: panel 2 is read afresh for the account it
+// described when that row is still the selected one, and otherwise emptied rather than left
+// describing an account as it was before an edit, or one no longer listed. It never starts
+// describing (or showing the password of) an account nobody picked.
+void Browser::refreshPanel2() {
+    if (panel2_->text().isEmpty())
+        return;
+    if (!panel2Key_.isEmpty() && selectedKey() == panel2Key_) {
+        ListView_Accounts_ItemClick();
+    } else {
+        panel2_->clear();
+        panel2Key_.clear();
+    }
 }
 
 void Browser::ListView_Accounts_DblClick(int row) {
@@ -408,6 +425,7 @@ void Browser::setPanel1(std::function<QString()> text) {
 void Browser::showFileClosed() {
     setPanel1([] { return Text(TextId::FileClosed); });
     panel2_->clear();
+    panel2Key_.clear();
 }
 
 QString Browser::categoryName(int code) {
@@ -444,8 +462,7 @@ void Browser::retranslate() {
     bar_->retranslate();
     if (panel1Text_)
         panel1_->setText(panel1Text_());
-    if (!panel2_->text().isEmpty() && SelectedAccountID() != 0)
-        ListView_Accounts_ItemClick(); // what panel 2 shows, in the new language
+    refreshPanel2(); // in the new language
 }
 
 void Browser::setPanels(const QString& panel1, const QString& panel2) {

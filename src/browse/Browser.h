@@ -109,6 +109,7 @@ private:
     QString categoryName(int code); // in the selected language
     std::array<QString, CategoryCountTotal> categoryNames();
     void setPanel1(std::function<QString()> text);
+    void refreshPanel2();
 
     AppServices& services_;
     BrowserHost& host_;
@@ -117,6 +118,7 @@ private:
     QStatusBar* status_;
     QLabel* panel1_;
     QLabel* panel2_;
+    QString panel2Key_; // the row panel 2 describes
     int currentCategory_ = 0;
     bool showPassword_ = false;
     std::function<QString()> panel1Text_;

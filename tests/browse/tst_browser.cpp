@@ -354,6 +354,16 @@ private slots:
         QCOMPARE(b().panelText(2), status("News", "ann"));
         QTest::keyClick(&w().list(), Qt::Key_Down); // the keyboard works like a click
         QCOMPARE(b().panelText(2), status("Shop", "ann"));
+        // A new listing keeps panel 2 only for the row it described, read afresh.
+        b().ListAccounts(WebSites); // News selected again
+        QCOMPARE(b().panelText(2), QString());
+        click(0);
+        AccountRecord news;
+        s_->engine().GetRecord(b().SelectedAccountID(), WebSites, news);
+        news.AccountName = "bob";
+        QVERIFY(s_->engine().PutRecord(news));
+        b().ListAccounts(WebSites);
+        QCOMPARE(b().panelText(2), status("News", "bob"));
 
         auto* panel1 = b().statusBar()->findChild<QLabel*>("StatusBar_QX_Panel1");
         auto* panel2 = b().statusBar()->findChild<QLabel*>("StatusBar_QX_Panel2");
