@@ -278,7 +278,8 @@ void runPasswd(const ParsedArgs& a, const QString& command) {
     QString current;
     WipeOnExit wipeCurrent(current);
     openVault(v, a.positional[0], command, Access::Change, &current);
-    QString fresh = readNewMaster(v.input, QStringLiteral("New master password: "), command);
+    QString fresh = readNewMaster(v.input, QStringLiteral("New master password: "), command,
+                                  "the second line, after the current one");
     WipeOnExit wipeFresh(fresh);
     if (!v.engine.ChangeMasterPassword(current, fresh))
         fail(ExitWriteFailed,

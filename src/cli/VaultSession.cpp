@@ -44,16 +44,16 @@ QString shown(const QString& path) {
     return QStringLiteral("'%1'").arg(path);
 }
 
-void requireMaster(const SecretInput& input, SecretInput::Status status, const QString& command) {
+void requireMaster(const SecretInput& input, SecretInput::Status status, const QString& command,
+                   const char* line) {
     switch (status) {
     case SecretInput::Status::Ok:
         return;
     case SecretInput::Status::Missing:
-        fail(ExitUnreadable,
-             input.fromTerminal()
-                 ? QStringLiteral("%1: no master password given").arg(command)
-                 : QStringLiteral("%1: no master password on standard input (it must be the first line)")
-                       .arg(command));
+        fail(ExitUnreadable, input.fromTerminal()
+                                 ? QStringLiteral("%1: no master password given").arg(command)
+                                 : QStringLiteral("%1: no master password on standard input (it must be %2)")
+                                       .arg(command, QLatin1String(line)));
     case SecretInput::Status::TooLong:
         fail(ExitUnreadable, QStringLiteral("%1: the master password line is too long").arg(command));
     case SecretInput::Status::NotUtf8:
@@ -147,9 +147,9 @@ void save(Vault& v, const QString& command) {
                               .arg(command, shown(v.path), v.engine.saveFailure()));
 }
 
-QString readNewMaster(SecretInput& input, const QString& prompt, const QString& command) {
+QString readNewMaster(SecretInput& input, const QString& prompt, const QString& command, const char* line) {
     SecretInput::Secret first = input.next(prompt);
-    requireMaster(input, first.status, command);
+    requireMaster(input, first.status, command, line);
     QString password = first.text.trimmed();
     wipe(first.text);
     if (input.fromTerminal() && password.size() >= kMinMasterLength) {

@@ -25,7 +25,9 @@ struct Vault {
 
 enum class Access { Read, Change };
 
-void requireMaster(const SecretInput& input, SecretInput::Status status, const QString& command);
+// line: where on standard input the missing password belongs (the new one of passwd comes second).
+void requireMaster(const SecretInput& input, SecretInput::Status status, const QString& command,
+                   const char* line = "the first line");
 // Opens the vault with the master password from the input. A change first takes the vault's
 // lock, kept until v goes. The master password is handed back in keepMaster when one is given.
 void openVault(Vault& v, const QString& path, const QString& command, Access access = Access::Read,
@@ -35,7 +37,8 @@ QString readAccountPassword(Vault& v, const QString& command);
 void save(Vault& v, const QString& command);
 // A new master password, asked twice on a terminal: blanks at either end dropped, at least
 // kMinMasterLength characters.
-QString readNewMaster(SecretInput& input, const QString& prompt, const QString& command);
+QString readNewMaster(SecretInput& input, const QString& prompt, const QString& command,
+                      const char* line = "the first line");
 KdfLimits newFileLimits(const ParsedArgs& a);
 // Stores the account and saves the vault.
 void store(Vault& v, AccountRecord& r, const QString& command);

@@ -258,7 +258,8 @@ private slots:
             {"passwd VAULT --kdf-cheap", "passwd: wrong master password", 2, "S3cr3t\nnew master\n"},
             {"passwd VAULT --kdf-cheap", "passwd: the master password must have at least 5", 1,
              kMasterLine + "abcd\n"},
-            {"passwd VAULT --kdf-cheap", "passwd: no master password on standard input", 2, kMasterLine},
+            {"passwd VAULT --kdf-cheap",
+             "passwd: no master password on standard input (it must be the second", 2, kMasterLine},
             // A bad file is refused before the master password is asked for; standard input after it.
             {"import VAULT DIR/bad.csv",
              "import: 'DIR/bad.csv', line 5: 3 values where the header has 2; nothing was imported\n", 2, ""},
