@@ -139,7 +139,8 @@ QString generateHelp() {
         "symbols. No vault is needed.\n\n"
         "Options:\n"
         "  --length N   characters in each password, 1 to 4096 (default 10)\n"
-        "  --count N    how many passwords, 1 to 1000000 (default 1)\n");
+        "  --count N    how many passwords, 1 to 1000000 (default 1)\n\n"
+        "At most 67108864 characters in all (count times length).\n");
 }
 
 QString exportHelp() {

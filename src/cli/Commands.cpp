@@ -9,6 +9,7 @@
 #include "FileVaultEngine.h"
 #include "ImportCommand.h"
 #include "Output.h"
+#include "PasswordGenerator.h"
 #include "RecordEditing.h"
 #include "SecretInput.h"
 #include "VaultSession.h"
@@ -262,6 +263,9 @@ void runGenerate(const ParsedArgs& a, const QString& command) {
         a.has(QStringLiteral("count"))
             ? parseNumber(a.value(QStringLiteral("count")), 1, kMaxCount, QStringLiteral("--count"), command)
             : 1;
+    if (qint64(count) * length > MaxGeneratedChars)
+        usage(command,
+              QStringLiteral("--count times --length may be at most %1 characters").arg(MaxGeneratedChars));
     FileVaultEngine engine;
     QStringList passwords;
     try {

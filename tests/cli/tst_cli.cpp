@@ -241,7 +241,8 @@ private slots:
             {"export VAULT", "export: choose the format with --csv"},
             {"create VAULT --kdf-cheap", "create: 'VAULT' already exists; add --force"},
             {"generate --length 4097", "generate: --length must be a whole number from 1 to 4096"},
-            {"generate --count 1000000 --length 4096", "generate: Too many characters"},
+            {"generate --count 16385 --length 4096",
+             "generate: --count times --length may be at most 67108864"},
             // Files that are no vault, a FIFO refused without waiting for a writer.
             {"rm DIR/junk.qx 1", "rm: wrong master password, or 'DIR/junk.qx'", 2},
             {"rm DIR/notes.qx 1", "rm: 'DIR/notes.qx' is not a Vantrel vault", 2}, // said before the password
