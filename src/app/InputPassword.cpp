@@ -61,7 +61,7 @@ InputPassword::InputPassword(MainApi& main, QWidget* owner) : QDialog(owner), ma
     auto* year = new QLabel(QStringLiteral("v. 2006"), this);
     year->setObjectName(QStringLiteral("Label_year"));
 
-    Text_LogIn = new QLineEdit(this);
+    Text_LogIn = new SecretLineEdit(this);
     Text_LogIn->setObjectName(QStringLiteral("Text_LogIn"));
     applyPasswordMask(Text_LogIn, QStringLiteral("#"));
     Text_LogIn->setToolTip(QStringLiteral("Type here your secret code"));

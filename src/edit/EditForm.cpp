@@ -96,7 +96,7 @@ void EditForm::buildUi() {
                 multi->setFixedHeight(box.height);
             widget = multi;
         } else {
-            auto* line = new QLineEdit;
+            auto* line = box.textIndex == Box::Password ? new SecretLineEdit : new QLineEdit;
             line->setMaxLength(std::numeric_limits<int>::max()); // no limit of our own
             line->setMinimumWidth(boxWidthFor(line, box));
             if (box.kind == BoxKind::ReadOnly) {
