@@ -485,6 +485,8 @@ void Browser::StatusBar_QX_PanelDblClick(int panel) {
     showPassword_ = !showPassword_;
     if (showPassword_)
         notice(Text(TextId::StatusShowsPasswords));
+    else
+        refreshPanel2(); // a password on show goes at once, not at the next click
 }
 
 bool Browser::eventFilter(QObject* watched, QEvent* event) {

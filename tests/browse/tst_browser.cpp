@@ -376,6 +376,7 @@ private slots:
         const QString digest = s_->engine().DigestText(" s3cret ");
         QCOMPARE(b().CopiedPasswordDigest(), digest);
         QTest::mouseDClick(panel2, Qt::LeftButton);
+        QCOMPARE(b().panelText(2), status("Shop", "ann")); // hidden at once
         click(1);
         QCOMPARE(b().panelText(2), status("Shop", "ann"));
         QCOMPARE(s_->shown().size(), 1); // turning it off says nothing
