@@ -74,6 +74,11 @@ Main::Main(AppServices& services, MainPaths paths, QWidget* parent)
 
 Main::~Main() = default;
 
+void Main::keepClipboardSecret(const QString& digest) {
+    if (!digest.isEmpty())
+        browser_->recordClipboardSecret(digest, services_.clock.monotonicMs());
+}
+
 void Main::run(MenuCommand command, bool checked) {
     using C = MenuCommand;
     if (const int category = Menus::newAccountCategory(command); category >= 0) {
@@ -134,9 +139,9 @@ void Main::run(MenuCommand command, bool checked) {
         OpenLink(services_.links, QStringLiteral("http://") + Product::forumAddress());
         return;
     case C::GeneratePassword:
-        return menu_generate_password(services_);
+        return keepClipboardSecret(menu_generate_password(services_));
     case C::GenerateTrain:
-        return menu_generate_train(services_, this);
+        return keepClipboardSecret(menu_generate_train(services_, this));
     case C::About:                           // one box at a time: a second click brings it forward
         if (!about_ || !about_->isVisible()) // a closed box is on its way out
             about_ = new Form_about(this, services_.prefs.LanguageUsed(), services_.links);

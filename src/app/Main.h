@@ -90,6 +90,7 @@ protected:
 
 private:
     void run(MenuCommand command, bool checked);
+    void keepClipboardSecret(const QString& digest);
     void applySkin();
     void keepOuterSize();
     void ShowFindDialog();

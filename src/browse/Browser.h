@@ -83,6 +83,12 @@ public:
         copiedDigest_ = wipeDigest_ = digest;
         copiedAt_ = monotonicMs;
     }
+    // Other secrets put on the clipboard (exported accounts, generated passwords) are wiped on the
+    // same terms, without becoming the copied password the status bar knows of.
+    void recordClipboardSecret(const QString& digest, qint64 monotonicMs) {
+        wipeDigest_ = digest;
+        copiedAt_ = monotonicMs;
+    }
     QString copiedPasswordToWipe() const { return wipeDigest_; }
     void forgetCopiedPassword() {
         wipeDigest_.clear();

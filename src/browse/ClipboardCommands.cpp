@@ -100,9 +100,18 @@ void ClipboardCommands::ExportAccounts() {
     } catch (const VaultError&) {
         return; // the clipboard is left as it was
     }
+    // The passwords go with the rest: the export is wiped a minute later like a copied password.
+    QString digest;
+    try {
+        digest = services_.engine().DigestText(text);
+    } catch (const VaultError&) {
+        return;
+    }
     Clipboard clipboard;
-    if (putOn(clipboard, text, Clipboard::Kind::Secret))
-        notice(TextId::AccountsExported, 0);
+    if (!putOn(clipboard, text, Clipboard::Kind::Secret))
+        return;
+    browser_.recordClipboardSecret(digest, services_.clock.monotonicMs());
+    notice(TextId::AccountsExported, 0);
 }
 
 void ClipboardCommands::VisitWebSite(const QString& address) {

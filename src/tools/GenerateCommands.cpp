@@ -33,50 +33,54 @@ double askNumber(AppServices& services, QWidget* parent, TextId prompt, TextId t
 
 } // namespace
 
-void menu_generate_password(AppServices& services) {
+QString menu_generate_password(AppServices& services) {
     Clipboard clipboard;
     clipboard.clear();
     try {
         const QString password = services.engine().GeneratePassword(kSingleLength);
+        const QString digest = services.engine().DigestText(password);
         clipboard.put(password, Clipboard::Kind::Secret);
         if (clipboard.text() == password)
-            return;
+            return digest;
         clipboard.clear();
     } catch (const VaultError&) {
     }
     services.notices.ShowPopUpMessage(Text(TextId::GenerateFailed), 10, 2);
+    return {};
 }
 
-void menu_generate_train(AppServices& services, QWidget* parent) {
+QString menu_generate_train(AppServices& services, QWidget* parent) {
     services.notices.ShowPopUpMessage(Text(TextId::BatchIntro), 10, 0);
     const double count =
         askNumber(services, parent, TextId::BatchCountPrompt, TextId::BatchCountTitle, QStringLiteral("100"));
     if (!(count > 0))
-        return;
+        return {};
     const double length = askNumber(services, parent, TextId::BatchLengthPrompt, TextId::BatchLengthTitle,
                                     QStringLiteral("10"));
     if (!(length > 0))
-        return;
+        return {};
 
     BusyPointer busy;
     const std::optional<qint32> wholeCount = toInt32(count);
     const std::optional<qint32> wholeLength = toInt32(length);
     if (!wholeCount || !wholeLength)
-        return; // beyond 32 bits
+        return {}; // beyond 32 bits
     QStringList passwords;
     try {
         passwords = services.engine().GeneratePasswords(*wholeCount, *wholeLength);
     } catch (const VaultError&) {
-        return; // more than the engine makes at once
+        return {}; // more than the engine makes at once
     }
     QString batch;
     batch.reserve(passwords.size() * (*wholeLength + 2));
     for (const QString& password : passwords)
         batch += password + QLatin1String("\r\n");
     // On the clipboard first, so the notice never tells of a batch that did not arrive.
+    const QString digest = services.engine().DigestText(batch);
     Clipboard clipboard;
     clipboard.put(batch, Clipboard::Kind::Secret);
     if (clipboard.text() != batch)
-        return;
+        return {};
     services.notices.ShowPopUpMessage(Text(TextId::BatchCopied), 10, 0);
+    return digest;
 }

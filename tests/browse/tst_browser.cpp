@@ -486,7 +486,9 @@ private slots:
                                             QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
         c.ExportAccounts();
         QCOMPARE(Clipboard().text(), zed + amy);
-        QVERIFY(b().copiedPasswordToWipe().isEmpty()); // an export is not a copied password
+        // Wiped a minute later like a copied password, without becoming the status bar's one.
+        QCOMPARE(b().copiedPasswordToWipe(), s_->engine().DigestText(zed + amy));
+        QVERIFY(b().CopiedPasswordTime() >= 0 && b().CopiedPasswordDigest().isEmpty());
 
         // A selected row whose account is gone: the export ends without a word, the clipboard kept.
         s_->noticesShown.clear();
