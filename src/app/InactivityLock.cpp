@@ -52,9 +52,11 @@ void InactivityLock::Timeout() {
         notice(TextId::IdleWarning, 10, 2);
     if (idleCount_ <= 2)
         return;
-    // Nobody is there to answer a form's question, and typing is never stored without the user's
-    // Save: a form with changes keeps the file open until the next period.
-    if (commands_.anyFormChanged()) {
+    // Nobody is there to answer a form's question, and leaving the accounts on screen is what the
+    // lock is for: a form's changes are stored as its Save would, like the file's own changes. A
+    // form whose changes cannot be stored (no account name) keeps the file open until the next
+    // period rather than lose them.
+    if (!commands_.saveChangedForms()) {
         notice(TextId::IdleWarning, 10, 2);
         idleCount_ = 2;
         return;

@@ -183,6 +183,17 @@ bool AccountCommands::anyFormChanged() const {
     });
 }
 
+bool AccountCommands::saveChangedForms() {
+    bool allStored = true;
+    for (const QPointer<EditForm>& form : forms_) {
+        if (!form || !form->isLoaded() || !form->FormChanged())
+            continue;
+        if (!form->saveAndClose())
+            allStored = false;
+    }
+    return allStored;
+}
+
 bool AccountCommands::closeAllForms() {
     bool allClosed = true;
     for (const QPointer<EditForm>& form : forms_) {

@@ -38,6 +38,9 @@ public:
     bool closeAllForms();
     // Whether an open form holds typing not stored yet.
     bool anyFormChanged() const;
+    // Stores every form's changes as its Save button would and closes it; false when a form's
+    // changes cannot be stored (it says why, and stays open with them).
+    bool saveChangedForms();
 
 private:
     // The form of a category, loaded when it is not open.

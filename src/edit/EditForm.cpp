@@ -379,9 +379,15 @@ bool EditForm::Save(bool closing) {
     return true;
 }
 
+bool EditForm::saveAndClose() {
+    if (!Save(false))
+        return false;
+    close();
+    return true;
+}
+
 void EditForm::Command_ok_Click() {
-    if (Save(false))
-        close();
+    saveAndClose();
 }
 
 void EditForm::Command_cancel_Click() {

@@ -33,6 +33,9 @@ public:
     bool Populate(int AccountID, bool IgnoreID);
 
     bool FormChanged() const { return formChanged_; }
+    // The Save button without the user: stores the account and closes the form; false, with the
+    // form left open saying why, when it cannot be stored.
+    bool saveAndClose();
     // False when the form has been closed and is only waiting to be deleted.
     bool isLoaded() const { return loaded_; }
 
