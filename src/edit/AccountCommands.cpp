@@ -2,6 +2,7 @@
 
 #include "AppServices.h"
 #include "EditForm.h"
+#include "FieldSets.h"
 #include "MainApi.h"
 #include "Prompts.h"
 #include "Settings.h"
@@ -172,6 +173,20 @@ void AccountCommands::DeleteAccounts() {
 }
 
 void AccountCommands::refreshAfterDelete() {
+    // A form open on an account the user just deleted would show it still, and its Save could
+    // only fail: it goes too, its typing with it (the user chose to delete that account).
+    VaultEngine& engine = main_.services().engine();
+    for (const QPointer<EditForm>& form : forms_) {
+        const int id = form && form->isLoaded() ? form->boxText(Box::Identifier).toInt() : 0;
+        if (id == 0)
+            continue; // a new account's form
+        try {
+            AccountRecord still;
+            engine.GetRecord(id, AllCategories, still);
+        } catch (const VaultError&) {
+            form->discardAndClose();
+        }
+    }
     main_.UpdateBar();
     main_.ListAccounts(main_.services().prefs.LastType());
     main_.set_Modified(true);

@@ -386,6 +386,11 @@ bool EditForm::saveAndClose() {
     return true;
 }
 
+void EditForm::discardAndClose() {
+    formChanged_ = false;
+    close();
+}
+
 void EditForm::Command_ok_Click() {
     saveAndClose();
 }

@@ -36,6 +36,8 @@ public:
     // The Save button without the user: stores the account and closes the form; false, with the
     // form left open saying why, when it cannot be stored.
     bool saveAndClose();
+    // Closes without the question about unsaved changes: for a form whose account is gone.
+    void discardAndClose();
     // False when the form has been closed and is only waiting to be deleted.
     bool isLoaded() const { return loaded_; }
 

@@ -1,4 +1,5 @@
 #include "EditRun.h"
+#include "FieldSets.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -147,7 +148,14 @@ private slots:
         QCOMPARE(fx->shown().last(), T(TextId::DeleteFailed));
         QCOMPARE(fx->main.calls, refreshed);
 
+        fx->edit(all[1]);
+        fx->edit(all[2]);
+        QTest::keyClicks(fx->commands.openForm(Banks)->Texts(Box::Notes), "typed");
+        const qsizetype asked = fx->prompts.asked.size();
         remove({all[1], all[3], all[4]}, true);
+        // A form open on a deleted account goes with it, without a question; the others stay.
+        QVERIFY(!fx->commands.openForm(Banks) && fx->commands.openForm(Serials));
+        QCOMPARE(fx->prompts.asked.size(), asked + 1);
         QCOMPARE(fx->shown().last(), T(TextId::AccountsDeleted));
         QCOMPARE(fx->main.calls, refreshed + refreshed);
         AccountRecords left;
