@@ -80,8 +80,8 @@ public:
     // timed wipe goes by these, so showing another password in the status bar meanwhile does not
     // keep the copied one on the clipboard.
     void recordCopiedPassword(const QString& digest, qint64 monotonicMs) {
-        copiedDigest_ = wipeDigest_ = digest;
-        copiedAt_ = monotonicMs;
+        copiedDigest_ = digest;
+        recordClipboardSecret(digest, monotonicMs);
     }
     // Other secrets put on the clipboard (exported accounts, generated passwords) are wiped on the
     // same terms, without becoming the copied password the status bar knows of.

@@ -42,18 +42,25 @@ int ClipboardCommands::selectedOrFirst() {
     return 0;
 }
 
-void ClipboardCommands::CopyAccountName() {
+std::optional<AccountRecord> ClipboardCommands::accountToCopy(Clipboard& clipboard) {
     const int id = selectedOrFirst();
     if (id == 0)
-        return;
+        return std::nullopt;
+    clipboard.clear();
+    AccountRecord record;
+    services_.engine().GetRecord(id, browser_.SelectedAccountType(), record);
+    return record;
+}
+
+void ClipboardCommands::CopyAccountName() {
     Clipboard clipboard;
     try {
-        clipboard.clear();
-        AccountRecord record;
-        services_.engine().GetRecord(id, browser_.SelectedAccountType(), record);
-        if (!putOn(clipboard, record.AccountName, Clipboard::Kind::Plain))
+        const std::optional<AccountRecord> record = accountToCopy(clipboard);
+        if (!record)
+            return;
+        if (!putOn(clipboard, record->AccountName, Clipboard::Kind::Plain))
             return notice(TextId::AccountNameNotCopied, 2);
-        notice(Text(TextId::AccountNameCopiedBefore) + record.AccountName +
+        notice(Text(TextId::AccountNameCopiedBefore) + record->AccountName +
                    Text(TextId::AccountNameCopiedAfter),
                0);
     } catch (const VaultError&) {
@@ -62,20 +69,17 @@ void ClipboardCommands::CopyAccountName() {
 }
 
 void ClipboardCommands::CopyPassword() {
-    const int id = selectedOrFirst();
-    if (id == 0)
-        return;
     Clipboard clipboard;
     try {
-        clipboard.clear();
-        AccountRecord record;
-        services_.engine().GetRecord(id, browser_.SelectedAccountType(), record);
+        const std::optional<AccountRecord> record = accountToCopy(clipboard);
+        if (!record)
+            return;
         // The digest first: a password that reached the clipboard is always one the wipe knows.
-        const QString digest = services_.engine().DigestText(record.Password);
-        if (!putOn(clipboard, record.Password, Clipboard::Kind::Secret))
+        const QString digest = services_.engine().DigestText(record->Password);
+        if (!putOn(clipboard, record->Password, Clipboard::Kind::Secret))
             return notice(TextId::PasswordNotCopied, 2);
         browser_.recordCopiedPassword(digest, services_.clock.monotonicMs());
-        notice(Text(TextId::PasswordCopiedBefore) + record.AccountName + Text(TextId::PasswordCopiedAfter),
+        notice(Text(TextId::PasswordCopiedBefore) + record->AccountName + Text(TextId::PasswordCopiedAfter),
                0);
     } catch (const VaultError&) {
         notice(TextId::PasswordNotCopied, 2);

@@ -1,7 +1,13 @@
 #pragma once
 
+#include "AccountRecord.h"
+
 #include <QObject>
 #include <QString>
+
+#include <optional>
+
+class Clipboard;
 
 class AppServices;
 class Browser;
@@ -28,6 +34,9 @@ public:
 
 private:
     int selectedOrFirst();
+    // The account a copy works on, the clipboard emptied first; nullopt when there is none. A
+    // VaultError from reading it reaches the caller.
+    std::optional<AccountRecord> accountToCopy(Clipboard& clipboard);
     void notice(const QString& text, int kind);
     void notice(TextId id, int kind);
 

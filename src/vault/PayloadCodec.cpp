@@ -88,18 +88,7 @@ private:
     const quint8* end_;
 };
 
-quint8* putHead(quint8* p, int major, quint64 v) { // shortest form
-    const quint8 m = quint8(major << 5);
-    if (v < 24) {
-        *p++ = quint8(m | v);
-        return p;
-    }
-    const int code = v <= 0xFF ? 0 : v <= 0xFFFF ? 1 : v <= 0xFFFFFFFFu ? 2 : 3;
-    *p++ = quint8(m | (24 + code));
-    for (int i = (1 << code) - 1; i >= 0; --i)
-        *p++ = quint8(v >> (8 * i));
-    return p;
-}
+using StoredItem::putHead;
 
 // Array heads and nextId at their longest.
 constexpr size_t kHeadsBound = 1 + 9 + 9;

@@ -37,14 +37,7 @@ void wipe(StoredAccount& a) {
         sodium_memzero(a.item, a.size);
 }
 
-namespace {
-
-size_t headSize(quint64 v) {
-    return v < 24 ? 1 : v <= 0xFF ? 2 : v <= 0xFFFF ? 3 : v <= 0xFFFFFFFFu ? 5 : 9;
-}
-
-// The shortest head, as every CBOR writer of ours puts it.
-quint8* putHead(quint8* p, int major, quint64 v) {
+quint8* StoredItem::putHead(quint8* p, int major, quint64 v) {
     const quint8 m = quint8(major << 5);
     if (v < 24) {
         *p++ = quint8(m | v);
@@ -55,6 +48,14 @@ quint8* putHead(quint8* p, int major, quint64 v) {
     for (int i = (1 << code) - 1; i >= 0; --i)
         *p++ = quint8(v >> (8 * i));
     return p;
+}
+
+namespace {
+
+using StoredItem::putHead;
+
+size_t headSize(quint64 v) {
+    return v < 24 ? 1 : v <= 0xFF ? 2 : v <= 0xFFFF ? 3 : v <= 0xFFFFFFFFu ? 5 : 9;
 }
 
 quint8* putInteger(quint8* p, qint64 v) {

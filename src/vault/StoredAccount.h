@@ -103,6 +103,10 @@ inline const quint8* fields(const StoredAccount& a) {
     return p + 1; // the boolean
 }
 
+// Writes the shortest head for that major type and argument, as every CBOR writer of ours does;
+// the end of what it wrote.
+quint8* putHead(quint8* p, int major, quint64 v);
+
 } // namespace StoredItem
 
 // Calls f(number, text) on each string field from `from` on, in field-number order, while f

@@ -49,22 +49,6 @@ qint64 readAt(int fd, void* into, qint64 size, qint64 offset) {
     return done;
 }
 
-// Up to one block from offset, short only at the end of the file; -1 on a read error.
-ssize_t readBlock(int fd, char* block, qint64 offset) {
-    size_t done = 0;
-    while (done < kChunk) {
-        const ssize_t n = ::pread(fd, block + done, kChunk - done, offset + qint64(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        done += size_t(n);
-    }
-    return ssize_t(done);
-}
-
 qint64 monotonicMs() {
     struct timespec now {};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
@@ -130,7 +114,7 @@ bool RegularFile::copyTo(int fd) {
         return false;
     QByteArray block(kChunk, Qt::Uninitialized);
     qint64 done = 0;
-    for (ssize_t n; (n = readBlock(fd_, block.data(), done)) != 0; done += n) {
+    for (qint64 n; (n = readAt(fd_, block.data(), kChunk, done)) != 0; done += n) {
         if (n < 0)
             return false;
         for (ssize_t written = 0; written < n;) {
